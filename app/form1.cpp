@@ -1,0 +1,103 @@
+// The window's life: its design controls, start-up, cell creation, level switching and reset.
+#include "app/form1.h"
+
+#include <utility>
+
+namespace nudgeboard {
+
+namespace {
+
+constexpr Font labelFont{"Times New Roman", 700, 18};
+constexpr Font cellFont{"MS Sans Serif", 400, 18};
+
+Label designLabel(int top, std::string caption) {
+    Label label;
+    label.left = 0;
+    label.top = top;
+    label.width = 289;
+    label.height = 25;
+    label.caption = std::move(caption);
+    label.font = labelFont;
+    return label;
+}
+
+Label designCell() {
+    Label cell;
+    cell.width = 25;
+    cell.height = 25;
+    cell.backColor = RGB(255, 0, 0);
+    cell.foreColor = RGB(255, 255, 255);
+    cell.font = cellFont;
+    return cell;
+}
+
+} // namespace
+
+void Form1::Show() {
+    if (loaded_)
+        return;
+    // Loading restores every control of the fixed design; the other 71 cells come from
+    // loadshapes.
+    Grid.clear();
+    Grid.create(0, designCell());
+    Frame = {Outline{0, 0, 145, 145}, Outline{144, 0, 145, 145}};
+    Nameof = designLabel(152, "9 Puzzle");
+    numMoves = designLabel(184, "Moves: 0");
+    loaded_ = true;
+    ++loads_;
+    Form_Load();
+}
+
+void Form1::Unload() {
+    Grid.clear();
+    loaded_ = false;
+}
+
+void Form1::Form_Load() {
+    solved = 0;
+    moveCount = 0;
+    lastColor = -1;
+    if (curLevel == 0)
+        curLevel = 1;
+    levelCount = 8;
+    // Also catches a negative level, which would index outside the catalogue.
+    if (curLevel > levelCount || curLevel < 0)
+        curLevel = 1;
+    loadshapes();
+    loadlevel();
+}
+
+void Form1::loadshapes() {
+    for (int r = 0; r <= 5; ++r) {
+        for (int c = 0; c <= 5; ++c) {
+            int i = 6 * r + c;
+            if (i > 0)
+                Grid.load(i);
+            Grid.load(goalOffset + i);
+            Label& play = Grid(i);
+            play.left = 24 * c;
+            play.top = 24 * r;
+            play.visible = true;
+            Label& goal = Grid(goalOffset + i);
+            goal.left = 24 * (c + 6);
+            goal.top = 24 * r;
+            goal.visible = true;
+        }
+    }
+}
+
+void Form1::mnuL_Click(int index) {
+    curLevel = index;
+    restart();
+}
+
+void Form1::mnuReset_Click() {
+    restart();
+}
+
+void Form1::restart() {
+    Unload();
+    Show();
+}
+
+} // namespace nudgeboard

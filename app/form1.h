@@ -1,0 +1,98 @@
+// Form1, the game's one window: its controls, game variables, event handlers and procedures.
+#pragma once
+
+#include "app/controls.h"
+#include "levels/palette.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace nudgeboard {
+
+// Cell indices. Play board 0..35, goal board 36..71. Within a board, index = 6 * row + column,
+// row 0 at the top, column 0 at the left; the goal square of play cell i is cell i + 36.
+constexpr int playCells = 36;
+constexpr int goalOffset = 36;
+
+// Windows virtual-key codes of the arrow keys, as Form_KeyUp receives them.
+constexpr int vkLeft = 37;
+constexpr int vkUp = 38;
+constexpr int vkRight = 39;
+constexpr int vkDown = 40;
+
+constexpr std::int16_t flagTrue = -1;
+
+// The counter text: "Moves:", the count with one leading blank, " (", the par, ")".
+std::string counterText(int moveCount, int par);
+
+class Form1 {
+public:
+    // Fixed design of the window.
+    static constexpr std::string_view title = "Nudgeboard";
+    static constexpr int clientWidth = 290;
+    static constexpr int clientHeight = 214;
+    static constexpr std::string_view loadLevelCaption = "Load Level";
+    static constexpr std::array<MenuItem, 8> levelItems{{
+        {"9 Puzzle", 1},
+        {"Road Block", 2},
+        {"Little Obstacle", 3},
+        {"Claustrophobic", 4},
+        {"Small Puzzle #1", 5},
+        {"Small Puzzle #2", 6},
+        {"L Gates", 7},
+        {"Traffic", 8},
+    }};
+    static constexpr MenuItem resetEntry{"Reset", 0};
+
+    // Controls; they exist while the window is loaded.
+    CellArray Grid;
+    std::array<Outline, 2> Frame{};
+    Label Nameof;
+    Label numMoves;
+
+    // Game variables; they outlive every restart. All are 0 before the first load.
+    int curLevel = 0;
+    int levelCount = 0;
+    int moveCount = 0;
+    Rgb lastColor = 0;
+    int blocked = 0;
+    std::int16_t solved = 0;
+
+    // The window's life: Show loads it (running Form_Load) unless it is loaded already;
+    // Unload destroys its controls but keeps this object and the game variables.
+    void Show();
+    void Unload();
+    bool loaded() const { return loaded_; }
+    int loads() const { return loads_; } // how many times the window has been loaded
+
+    // The five events.
+    void Form_Load();
+    void Grid_Click(int index);
+    void Form_KeyUp(int keyCode, int shift);
+    void mnuL_Click(int index);
+    void mnuReset_Click();
+
+    // Procedures of the window; the handlers above are their only callers in play.
+    void loadshapes();
+    void loadlevel();
+    void loadgridcolor(std::string_view ch, int k);
+    void bordercheck(int p);
+    void checkmove(int offset);
+    void wincheck();
+    Rgb toNum(int row, int column) const;
+
+    // The level catalogue, by level number 0..100; slots other than 1..8 are empty, par 0.
+    static std::string_view levelName(int level);
+    static std::int16_t levelPar(int level);
+    static std::string_view startLayout(int level, int row);
+    static std::string_view goalLayout(int level, int row);
+
+private:
+    void restart();
+    bool loaded_ = false;
+    int loads_ = 0;
+};
+
+} // namespace nudgeboard

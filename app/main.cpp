@@ -1,0 +1,56 @@
+// Starts the game: one window, no command line.
+#include "app/form1.h"
+#include "app/qt/gamewindow.h"
+
+#include <QApplication>
+#include <QString>
+#include <QStringList>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+constexpr const char* noDisplay = "nudgeboard: no display to open the window on; without a "
+                                  "desktop, run: xvfb-run -a nudgeboard\n";
+
+QStringList heldBack;
+
+// While the toolkit looks for a display, its messages are held back: if it finds none, the
+// player gets one clear line instead of the toolkit's abort.
+void startupMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type == QtFatalMsg) {
+        std::fputs(noDisplay, stderr);
+        std::_Exit(1);
+    }
+    heldBack << message;
+}
+
+bool noDisplayVariables() {
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    return qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") &&
+           qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+#else
+    return false;
+#endif
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    if (noDisplayVariables()) {
+        std::fputs(noDisplay, stderr);
+        return 1;
+    }
+    // The game takes no command line, so none of it reaches the toolkit either.
+    int qtArgc = argc > 0 ? 1 : 0;
+    QtMessageHandler previous = qInstallMessageHandler(startupMessages);
+    QApplication app(qtArgc, argv);
+    qInstallMessageHandler(previous);
+    for (const QString& message : heldBack)
+        qWarning("%s", qPrintable(message));
+
+    nudgeboard::Form1 form;
+    nudgeboard::GameWindow window(form);
+    window.show();
+    return app.exec();
+}

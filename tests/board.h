@@ -1,0 +1,60 @@
+// Test helpers: a loaded window with boards painted from layout rows written in the test.
+#pragma once
+
+#include "app/form1.h"
+#include "levels/palette.h"
+
+#include <array>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace nudgeboard::testing {
+
+using Rows = std::array<std::string_view, 6>;
+
+// Paints one board (play or goal) through the game's own painting.
+inline void paint(Form1& form, const Rows& rows, int firstCell) {
+    for (int r = 0; r < 6; ++r)
+        for (int c = 0; c < 6; ++c)
+            form.loadgridcolor(rows[r].substr(c, 1), firstCell + 6 * r + c);
+}
+
+// A loaded window whose play board shows `play` and goal board `goal` (all wildcards if empty).
+inline Form1 boardWith(const Rows& play, const Rows& goal = {"??????", "??????", "??????", "??????",
+                                                             "??????", "??????"}) {
+    Form1 form;
+    form.Show();
+    paint(form, play, 0);
+    paint(form, goal, goalOffset);
+    return form;
+}
+
+inline Rgb colorOf(char c) {
+    for (const auto& entry : palette)
+        if (entry.character.size() == 1 && entry.character[0] == c)
+            return entry.color;
+    return -2; // not a layout character
+}
+
+// The play board as layout rows, with "." standing for any colour the palette lacks.
+inline std::vector<std::string> playRows(const Form1& form) {
+    std::vector<std::string> rows(6, std::string(6, '.'));
+    for (int i = 0; i < playCells; ++i)
+        for (const auto& entry : palette)
+            if (entry.character != "?" && form.Grid(i).backColor == entry.color) {
+                rows[i / 6][i % 6] = entry.character[0];
+                break;
+            }
+    return rows;
+}
+
+inline std::vector<int> markedCells(const Form1& form) {
+    std::vector<int> marked;
+    for (int i = 0; i < CellArray::size; ++i)
+        if (form.Grid(i).borderStyle != 0)
+            marked.push_back(i);
+    return marked;
+}
+
+} // namespace nudgeboard::testing

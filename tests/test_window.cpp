@@ -1,0 +1,210 @@
+// The Qt window, offscreen, driven by real mouse and key events.
+#include "app/form1.h"
+#include "app/qt/cellwidget.h"
+#include "app/qt/gamewindow.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPointer>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace nudgeboard;
+
+namespace {
+
+class WindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        window = std::make_unique<GameWindow>(form);
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    }
+
+    void click(int cellIndex) {
+        QTest::mouseClick(window->cell(cellIndex), Qt::LeftButton, Qt::NoModifier, QPoint(12, 12));
+    }
+    // A key stroke as the keyboard sends it; the release takes effect after the hold-back.
+    void stroke(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QTest::keyPress(window.get(), key, modifiers);
+        QTest::keyRelease(window.get(), key, modifiers);
+        settle();
+    }
+    void settle() { QTest::qWait(KeyReleaseFilter::holdMs * 2); }
+    void trigger(QAction* action) { action->trigger(); }
+    int cellWidgets() const { return window->clientArea()->findChildren<CellWidget*>().size(); }
+    QColor shown(int cellIndex) const { return window->cell(cellIndex)->color(); }
+
+    Form1 form;
+    std::unique_ptr<GameWindow> window;
+};
+
+} // namespace
+
+TEST_F(WindowTest, TitleClientAreaAndControls) {
+    EXPECT_EQ(window->windowTitle(), "Nudgeboard");
+    EXPECT_EQ(window->clientArea()->size(), QSize(290, 214));
+    EXPECT_EQ(window->clientArea()->y(), window->menuBar()->height());
+    EXPECT_EQ(cellWidgets(), 72);
+    struct Case {
+        int cell, x, y;
+    };
+    for (const auto& c : {Case{5, 120, 0}, Case{36, 144, 0}, Case{41, 264, 0}, Case{30, 0, 120},
+                          Case{71, 264, 120}}) {
+        SCOPED_TRACE(c.cell);
+        EXPECT_EQ(window->cell(c.cell)->geometry(), QRect(c.x, c.y, 25, 25));
+        EXPECT_TRUE(window->cell(c.cell)->isVisible());
+    }
+    EXPECT_EQ(window->nameLabel()->geometry(), QRect(0, 152, 289, 25));
+    EXPECT_EQ(window->movesLabel()->geometry(), QRect(0, 184, 289, 25));
+    EXPECT_EQ(window->nameLabel()->text(), "9 Puzzle");
+    EXPECT_EQ(window->movesLabel()->text(), "Moves: 0 (38)");
+    EXPECT_TRUE(window->nameLabel()->font().bold());
+    EXPECT_EQ(window->nameLabel()->font().pointSize(), 18);
+    EXPECT_EQ(window->nameLabel()->alignment(), Qt::AlignCenter);
+    // Flat palette colours: a wall, piece "2" and a goal wildcard.
+    EXPECT_EQ(shown(0), QColor(102, 102, 102));
+    EXPECT_EQ(shown(7), QColor(0, 0, 255));
+    EXPECT_EQ(window->cell(7)->font().pointSize(), 18);
+    // Nothing inside takes the keyboard.
+    for (QWidget* child : window->findChildren<QWidget*>()) {
+        if (!qobject_cast<QMenuBar*>(child) && !qobject_cast<QMenu*>(child)) {
+            EXPECT_EQ(child->focusPolicy(), Qt::NoFocus) << child->metaObject()->className();
+        }
+    }
+}
+
+TEST_F(WindowTest, MenusInOrderWithResetOnTheBar) {
+    QList<QAction*> bar = window->menuBar()->actions();
+    ASSERT_EQ(bar.size(), 2);
+    EXPECT_EQ(bar[0]->text(), "Load Level");
+    ASSERT_NE(bar[0]->menu(), nullptr);
+    EXPECT_EQ(bar[1]->text(), "Reset");
+    EXPECT_EQ(bar[1]->menu(), nullptr);
+    QStringList items;
+    for (QAction* item : bar[0]->menu()->actions()) {
+        items << item->text();
+        EXPECT_TRUE(item->shortcut().isEmpty());
+        EXPECT_FALSE(item->isCheckable());
+    }
+    EXPECT_EQ(items, (QStringList{"9 Puzzle", "Road Block", "Little Obstacle", "Claustrophobic",
+                                  "Small Puzzle #1", "Small Puzzle #2", "L Gates", "Traffic"}));
+    // Reset acts from a click on the bar itself.
+    form.Grid_Click(20);
+    form.Form_KeyUp(vkRight, 0);
+    window->mirror();
+    ASSERT_EQ(window->movesLabel()->text(), "Moves: 1 (38)");
+    QRect resetArea = window->menuBar()->actionGeometry(bar[1]);
+    QTest::mouseClick(window->menuBar(), Qt::LeftButton, Qt::NoModifier, resetArea.center());
+    EXPECT_EQ(window->movesLabel()->text(), "Moves: 0 (38)");
+}
+
+TEST_F(WindowTest, ClicksSelectAndArrowReleasesMove) {
+    click(20); // "1", left of the gap
+    EXPECT_TRUE(window->cell(20)->marked());
+    click(0);  // a wall: the selection stays
+    click(57); // the goal board: likewise
+    EXPECT_TRUE(window->cell(20)->marked());
+    stroke(Qt::Key_Right, Qt::ShiftModifier | Qt::ControlModifier);
+    EXPECT_EQ(shown(21), QColor(0, 255, 0));
+    EXPECT_EQ(shown(20), QColor(0, 0, 0));
+    EXPECT_TRUE(window->cell(21)->marked());
+    EXPECT_FALSE(window->cell(20)->marked());
+    EXPECT_EQ(window->movesLabel()->text(), "Moves: 1 (38)");
+    stroke(Qt::Key_A);     // other keys do nothing
+    stroke(Qt::Key_Right); // against a wall
+    EXPECT_EQ(shown(21), QColor(0, 255, 0));
+    EXPECT_EQ(form.moveCount, 1);
+}
+
+// Holding a key sends release/press pairs; only the final release moves the piece.
+TEST_F(WindowTest, AutoRepeatIsIgnored) {
+    click(20);
+    QTest::keyPress(window.get(), Qt::Key_Right);
+    for (int i = 0; i < 3; ++i) {
+        // Flagged pairs, as Qt usually reports them...
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_Right, Qt::NoModifier, QString(), true);
+        QApplication::sendEvent(window.get(), &release);
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier, QString(), true);
+        QApplication::sendEvent(window.get(), &press);
+        // ...and unflagged ones, as X11 on a busy machine sometimes does.
+        QTest::keyRelease(window.get(), Qt::Key_Right);
+        QTest::keyPress(window.get(), Qt::Key_Right);
+        settle();
+        EXPECT_EQ(shown(20), QColor(0, 255, 0)) << "moved by a repeat";
+    }
+    QTest::keyRelease(window.get(), Qt::Key_Right);
+    EXPECT_EQ(shown(20), QColor(0, 255, 0)); // held back for a moment
+    settle();
+    EXPECT_EQ(shown(21), QColor(0, 255, 0));
+    EXPECT_EQ(form.moveCount, 1);
+}
+
+// Two keys released one after the other both count, even within the hold-back.
+TEST_F(WindowTest, QuickSuccessiveKeysAllArrive) {
+    click(20);
+    QTest::keyPress(window.get(), Qt::Key_Right);
+    QTest::keyRelease(window.get(), Qt::Key_Right);
+    QTest::keyPress(window.get(), Qt::Key_Left);
+    QTest::keyRelease(window.get(), Qt::Key_Left);
+    settle();
+    EXPECT_EQ(shown(20), QColor(0, 255, 0));
+    EXPECT_EQ(shown(21), QColor(0, 0, 0));
+}
+
+TEST_F(WindowTest, RestartRecreatesEveryRuntimeCell) {
+    QList<QPointer<CellWidget>> before;
+    for (int k = 0; k < 72; ++k)
+        before << window->cell(k);
+    click(20);
+    stroke(Qt::Key_Right);
+    trigger(window->levelAction(8));
+    EXPECT_EQ(cellWidgets(), 72);
+    for (int k = 1; k < 72; ++k)
+        EXPECT_TRUE(before[k].isNull()) << "cell " << k << " survived the restart";
+    EXPECT_EQ(window->nameLabel()->text(), "Traffic");
+    EXPECT_EQ(window->movesLabel()->text(), "Moves: 0 (26)");
+    for (int k = 0; k < 72; ++k) {
+        EXPECT_FALSE(window->cell(k)->marked());
+        EXPECT_TRUE(window->cell(k)->isVisible());
+    }
+    EXPECT_EQ(window->cell(59)->caption(), "?");
+    int children = window->findChildren<QObject*>().size();
+    for (int i = 0; i < 20; ++i)
+        trigger(i % 2 ? window->resetAction() : window->levelAction(1 + i % 8));
+    EXPECT_EQ(window->findChildren<QObject*>().size(), children);
+    EXPECT_TRUE(window->isVisible());
+}
+
+// Level 1 from its start to "SOLVED!!", by mouse and keyboard.
+TEST_F(WindowTest, PlayLevelOneToSolved) {
+    const std::pair<int, Qt::Key> steps[] = {
+        {20, Qt::Key_Right}, {14, Qt::Key_Down}, {13, Qt::Key_Right}, {19, Qt::Key_Up},
+        {20, Qt::Key_Left},  {21, Qt::Key_Left}, {15, Qt::Key_Down},  {14, Qt::Key_Right},
+        {8, Qt::Key_Down},   {7, Qt::Key_Right}, {13, Qt::Key_Up},    {14, Qt::Key_Left},
+        {20, Qt::Key_Up},    {21, Qt::Key_Left}, {15, Qt::Key_Down},  {9, Qt::Key_Down},
+        {8, Qt::Key_Right},  {14, Qt::Key_Up},   {15, Qt::Key_Left},  {21, Qt::Key_Up},
+    };
+    for (auto [cellIndex, key] : steps) {
+        ASSERT_EQ(window->nameLabel()->text(), "9 Puzzle");
+        QColor piece = shown(cellIndex);
+        click(cellIndex);
+        ASSERT_TRUE(window->cell(cellIndex)->marked());
+        stroke(key);
+        ASSERT_NE(shown(cellIndex), piece) << "cell " << cellIndex << " did not move";
+    }
+    EXPECT_EQ(window->nameLabel()->text(), "SOLVED!!");
+    EXPECT_EQ(window->movesLabel()->text(), "Moves: 20 (38)");
+    EXPECT_TRUE(window->movesLabel()->autoFillBackground());
+    EXPECT_EQ(window->movesLabel()->palette().color(QPalette::Window), QColor(0, 255, 255));
+    // Solved is final: keys change nothing now.
+    click(21);
+    stroke(Qt::Key_Up);
+    EXPECT_EQ(window->movesLabel()->text(), "Moves: 20 (38)");
+    // Reset brings back the system colours and the level's name.
+    trigger(window->resetAction());
+    EXPECT_EQ(window->nameLabel()->text(), "9 Puzzle");
+    EXPECT_FALSE(window->movesLabel()->autoFillBackground());
+}
