@@ -33,6 +33,8 @@ void CellWidget::mirror(const Label& cell) {
     if (color != color_ || textColor != textColor_ || marked != marked_ || caption != caption_) {
         color_ = color;
         textColor_ = textColor;
+        if (marked && !marked_)
+            raise(); // neighbours overlap by a pixel: the whole mark must stay in sight
         marked_ = marked;
         caption_ = caption;
         update();
