@@ -1,0 +1,44 @@
+// Seeded random play through the core, with every invariant checked after each event.
+#pragma once
+
+#include "events.h"
+#include "invariants.h"
+
+#include <array>
+#include <cstdint>
+#include <random>
+#include <string>
+
+namespace nudgeboard::testing {
+
+struct RandomRun {
+    std::string failure; // empty when every event kept every invariant
+    std::array<int, 9> levelsPlayed{};
+};
+
+// Plays `events` events from `seed` on an already loaded window; no restarts if `restarts` is off.
+inline RandomRun playRandomly(Form1& form, std::uint64_t seed, long events, bool restarts = true) {
+    RandomRun run;
+    std::mt19937_64 rng(seed);
+    InvariantChecker check;
+    std::array<std::uint8_t, bytesPerEvent> bytes{};
+    for (long n = 0; n < events; ++n) {
+        for (auto& b : bytes)
+            b = static_cast<std::uint8_t>(rng());
+        if (!restarts)
+            bytes[0] %= 126;
+        Event e = decode(bytes.data());
+        check.before(form);
+        apply(form, e);
+        if (std::string error = check.after(form, e.kind == Event::Key); !error.empty()) {
+            run.failure = "seed " + std::to_string(seed) + ", event " + std::to_string(n) + " (" +
+                          describe(e) + "): " + error;
+            return run;
+        }
+        if (e.kind == Event::LevelItem || e.kind == Event::Reset)
+            ++run.levelsPlayed[static_cast<std::size_t>(form.curLevel)];
+    }
+    return run;
+}
+
+} // namespace nudgeboard::testing
