@@ -11,8 +11,8 @@ namespace nudgeboard::testing {
 
 struct Event {
     enum Kind { Click, Key, LevelItem, Reset } kind;
-    int value;      // cell index, key code or level number
-    int shift;      // Shift 1, Ctrl 2, Alt 4
+    int value;       // cell index, key code or level number
+    int shift;       // Shift 1, Ctrl 2, Alt 4
     bool autoRepeat; // a key release that belongs to a held key
 };
 
@@ -56,9 +56,9 @@ inline void apply(Form1& form, const Event& e) {
 inline std::string describe(const Event& e) {
     const char* names[] = {"click", "key", "level", "reset"};
     return std::string(names[e.kind]) + " " + std::to_string(e.value) +
-           (e.kind == Event::Key ? " shift " + std::to_string(e.shift) +
-                                       (e.autoRepeat ? " (auto-repeat)" : "")
-                                 : "");
+           (e.kind == Event::Key
+                ? " shift " + std::to_string(e.shift) + (e.autoRepeat ? " (auto-repeat)" : "")
+                : "");
 }
 
 } // namespace nudgeboard::testing

@@ -4,8 +4,8 @@
 #include "app/form1.h"
 #include "levels/palette.h"
 
-#include <array>
 #include <algorithm>
+#include <array>
 #include <optional>
 #include <string>
 

@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Builds and runs the benchmarks: core and window events, the restart soak's memory, start-up.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/deps.sh
+dpkg-query -W -f='${Status}' python3-xlib 2>/dev/null | grep -q "ok installed" ||
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq python3-xlib >/dev/null
+cmake --preset default >/dev/null
+cmake --build --preset default
+b=build/default/bench
+"$b/bench_core"
+QT_QPA_PLATFORM=offscreen "$b/bench_window" 2>/dev/null
+QT_QPA_PLATFORM=offscreen "$b/soak_memory" 2>/dev/null
+for f in "$b"/bench_solver; do [ -x "$f" ] && "$f"; done
+xvfb-run -a -s "-screen 0 640x480x24" /usr/bin/python3 scripts/startup.py \
+    build/default/nudgeboard "$b/minimal_window" 15
