@@ -1,0 +1,21 @@
+# Without a display the game prints one line saying so and how to use xvfb-run, and exits 1.
+# Run as: cmake -DGAME=<path> -DDISPLAY_VALUE=<value or empty> -P no_display.cmake
+set(env_args --unset=QT_QPA_PLATFORM --unset=WAYLAND_DISPLAY)
+if(DISPLAY_VALUE)
+  list(APPEND env_args DISPLAY=${DISPLAY_VALUE})
+else()
+  list(APPEND env_args --unset=DISPLAY)
+endif()
+execute_process(COMMAND ${CMAKE_COMMAND} -E env ${env_args} ${GAME}
+                RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE err TIMEOUT 20)
+string(REGEX MATCHALL "\n" newlines "${err}")
+list(LENGTH newlines lines)
+if(NOT result EQUAL 1)
+  message(FATAL_ERROR "exit status '${result}', not 1; stderr: ${err}")
+endif()
+if(NOT lines EQUAL 1 OR NOT err MATCHES "no display" OR NOT err MATCHES "xvfb-run")
+  message(FATAL_ERROR "expected one line naming xvfb-run, got: ${err}")
+endif()
+if(NOT out STREQUAL "")
+  message(FATAL_ERROR "printed on standard output: ${out}")
+endif()
