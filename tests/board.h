@@ -7,6 +7,7 @@
 #include <array>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace nudgeboard::testing {
@@ -29,6 +30,15 @@ inline Form1 boardWith(const Rows& play, const Rows& goal = {"??????", "??????",
     paint(form, goal, goalOffset);
     return form;
 }
+
+// "9 Puzzle" from its start: the cell to click, then the arrow that slides that piece into the
+// gap. Twenty pieces moved, each other than the one before, so twenty counted moves.
+constexpr std::array<std::pair<int, int>, 20> levelOneSolution{{
+    {20, vkRight}, {14, vkDown}, {13, vkRight}, {19, vkUp},   {20, vkLeft},
+    {21, vkLeft},  {15, vkDown}, {14, vkRight}, {8, vkDown},  {7, vkRight},
+    {13, vkUp},    {14, vkLeft}, {20, vkUp},    {21, vkLeft}, {15, vkDown},
+    {9, vkDown},   {8, vkRight}, {14, vkUp},    {15, vkLeft}, {21, vkUp},
+}};
 
 inline Rgb colorOf(char c) {
     for (const auto& entry : palette)

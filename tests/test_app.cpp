@@ -156,22 +156,12 @@ TEST(Restart, LeavesTheSolvedState) {
 TEST(Play, LevelOneFromStartToSolved) {
     Form1 form;
     form.Show();
-    // Each step: the piece character to click, then the arrow that slides it into the gap.
-    const std::pair<char, int> steps[] = {
-        {'1', vkRight}, {'6', vkDown},  {'5', vkRight}, {'0', vkUp},   {'6', vkLeft},
-        {'1', vkLeft},  {'7', vkDown},  {'5', vkRight}, {'3', vkDown}, {'2', vkRight},
-        {'0', vkUp},    {'3', vkLeft},  {'1', vkUp},    {'7', vkLeft}, {'5', vkDown},
-        {'4', vkDown},  {'2', vkRight}, {'1', vkUp},    {'4', vkLeft}, {'5', vkUp},
-    };
-    for (auto [piece, key] : steps) {
-        int cell = -1;
-        for (int i = 0; i < 36; ++i)
-            if (form.Grid(i).backColor == colorOf(piece))
-                cell = i;
-        ASSERT_GE(cell, 0);
+    for (auto [cell, key] : levelOneSolution) {
         ASSERT_EQ(form.solved, 0);
+        Rgb piece = form.Grid(cell).backColor.value();
         form.Grid_Click(cell);
         form.Form_KeyUp(key, 0);
+        ASSERT_NE(form.Grid(cell).backColor, piece) << "cell " << cell << " did not move";
     }
     EXPECT_EQ(form.solved, -1);
     EXPECT_EQ(form.moveCount, 20);

@@ -17,14 +17,7 @@ std::uint64_t seed(std::uint64_t fallback) {
 }
 
 void solveLevelOne(Form1& form) {
-    // Cell to click and arrow to release, in the order that solves "9 Puzzle".
-    const std::pair<int, int> steps[] = {
-        {20, vkRight}, {14, vkDown}, {13, vkRight}, {19, vkUp},   {20, vkLeft},
-        {21, vkLeft},  {15, vkDown}, {14, vkRight}, {8, vkDown},  {7, vkRight},
-        {13, vkUp},    {14, vkLeft}, {20, vkUp},    {21, vkLeft}, {15, vkDown},
-        {9, vkDown},   {8, vkRight}, {14, vkUp},    {15, vkLeft}, {21, vkUp},
-    };
-    for (auto [cell, key] : steps) {
+    for (auto [cell, key] : levelOneSolution) {
         form.Grid_Click(cell);
         form.Form_KeyUp(key, 0);
     }

@@ -2,6 +2,7 @@
 #include "app/form1.h"
 #include "app/qt/cellwidget.h"
 #include "app/qt/gamewindow.h"
+#include "board.h"
 
 #include <QAction>
 #include <QLabel>
@@ -10,6 +11,7 @@
 #include <QPointer>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <map>
 
 using namespace nudgeboard;
 
@@ -180,19 +182,16 @@ TEST_F(WindowTest, RestartRecreatesEveryRuntimeCell) {
 
 // Level 1 from its start to "SOLVED!!", by mouse and keyboard.
 TEST_F(WindowTest, PlayLevelOneToSolved) {
-    const std::pair<int, Qt::Key> steps[] = {
-        {20, Qt::Key_Right}, {14, Qt::Key_Down}, {13, Qt::Key_Right}, {19, Qt::Key_Up},
-        {20, Qt::Key_Left},  {21, Qt::Key_Left}, {15, Qt::Key_Down},  {14, Qt::Key_Right},
-        {8, Qt::Key_Down},   {7, Qt::Key_Right}, {13, Qt::Key_Up},    {14, Qt::Key_Left},
-        {20, Qt::Key_Up},    {21, Qt::Key_Left}, {15, Qt::Key_Down},  {9, Qt::Key_Down},
-        {8, Qt::Key_Right},  {14, Qt::Key_Up},   {15, Qt::Key_Left},  {21, Qt::Key_Up},
-    };
-    for (auto [cellIndex, key] : steps) {
+    const std::map<int, Qt::Key> keys{{vkLeft, Qt::Key_Left},
+                                      {vkUp, Qt::Key_Up},
+                                      {vkRight, Qt::Key_Right},
+                                      {vkDown, Qt::Key_Down}};
+    for (auto [cellIndex, key] : nudgeboard::testing::levelOneSolution) {
         ASSERT_EQ(window->nameLabel()->text(), "9 Puzzle");
         QColor piece = shown(cellIndex);
         click(cellIndex);
         ASSERT_TRUE(window->cell(cellIndex)->marked());
-        stroke(key);
+        stroke(keys.at(key));
         ASSERT_NE(shown(cellIndex), piece) << "cell " << cellIndex << " did not move";
     }
     EXPECT_EQ(window->nameLabel()->text(), "SOLVED!!");
