@@ -10,8 +10,14 @@
 
 namespace {
 
-constexpr const char* noDisplay = "nudgeboard: no display to open the window on; without a "
-                                  "desktop, run: xvfb-run -a nudgeboard\n";
+const char* program = "nudgeboard";
+
+void sayNoDisplay() {
+    std::fprintf(stderr,
+                 "nudgeboard: no display to open the window on; without a desktop, run: "
+                 "xvfb-run -a %s\n",
+                 program);
+}
 
 QStringList heldBack;
 
@@ -19,7 +25,7 @@ QStringList heldBack;
 // player gets one clear line instead of the toolkit's abort.
 void startupMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
     if (type == QtFatalMsg) {
-        std::fputs(noDisplay, stderr);
+        sayNoDisplay();
         std::_Exit(1);
     }
     heldBack << message;
@@ -37,8 +43,10 @@ bool noDisplayVariables() {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    if (argc > 0 && argv[0] && *argv[0])
+        program = argv[0];
     if (noDisplayVariables()) {
-        std::fputs(noDisplay, stderr);
+        sayNoDisplay();
         return 1;
     }
     // The game takes no command line, so none of it reaches the toolkit either.
