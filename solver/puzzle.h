@@ -1,0 +1,173 @@
+// The solver's picture of a level: each piece a bit mask over the 36 play cells, a position the
+// cell where each piece stands. Built from the same layout rows the game paints.
+#pragma once
+
+#include "levels/catalogue.h"
+#include "levels/palette.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace nudgeboard::solver {
+
+// Bit i stands for play cell i = 6 * row + column.
+using Mask = std::uint64_t;
+
+constexpr int maxPieces = 36;
+
+// In the order of the arrow keys' codes 37..40.
+enum Direction : int { Left = 0, Up = 1, Right = 2, Down = 3 };
+constexpr int directionCount = 4;
+constexpr std::array<int, directionCount> cellOffset{-1, -6, 1, 6};
+
+struct Piece {
+    char character; // the layout character, so also the piece's colour
+    Mask shape;     // its cells relative to the top-left corner of its bounding box
+    int width;
+    int height;
+    bool inGoal; // the goal names this piece's colour
+    int group;   // pieces of one group are interchangeable for the goal
+};
+
+// Where each piece's bounding box has its top-left corner, by piece number.
+struct Position {
+    std::array<std::uint8_t, maxPieces> anchor{};
+    bool operator==(const Position&) const = default;
+};
+
+// A position numbered densely: per group of interchangeable pieces the rank of its set of places
+// among all sets the group could take, the groups' ranks as digits of one mixed-radix number.
+// Every built-in level fits well below the 62 bits a key may use.
+using Key = std::uint64_t;
+constexpr int keyBits = 62;
+
+class Puzzle {
+public:
+    // Reads a level's start and goal rows. Malformed rows, a colour split into separate groups or
+    // more positions than a key can number give no puzzle and a one-line reason in `error`.
+    static std::optional<Puzzle> fromLayouts(const Layout& start, const Layout& goal,
+                                             std::string* error = nullptr);
+    // A built-in level 1..8; any other number gives no puzzle.
+    static std::optional<Puzzle> builtIn(int level, std::string* error = nullptr);
+
+    // The same puzzle with every piece told apart, for checking the interchangeable-piece
+    // reduction; none if its positions no longer fit a key.
+    std::optional<Puzzle> withEveryPieceApart() const;
+
+    int pieceCount() const { return static_cast<int>(pieces_.size()); }
+    const Piece& piece(int k) const { return pieces_[static_cast<std::size_t>(k)]; }
+    int groupCount() const { return static_cast<int>(groups_.size()); }
+    Mask walls() const { return walls_; }
+    const Position& start() const { return start_; }
+
+    Mask maskOf(const Position& p, int k) const { return piece(k).shape << p.anchor[k]; }
+    Mask occupied(const Position& p) const;
+
+    // The game's move rule: every cell of piece k steps onto the board, into an empty square or
+    // one of the piece's own cells.
+    bool canSlide(const Position& p, int k, int direction) const;
+    // Calls f(k, direction) for every legal slide, pieces in order, directions in key order.
+    template <class F> void forEachSlide(const Position& p, F&& f) const;
+    // Piece k one cell further; the slide must be legal.
+    Position slid(const Position& p, int k, int direction) const;
+    // The game's goal check: every goal square that is not "?" shows its own colour.
+    bool isGoal(const Position& p) const;
+    // The pieces that keep p from the goal, as bits by piece number: a piece the goal names that
+    // does not cover its squares yet, or any piece on a square the goal wants empty. Only a move of
+    // one of them can complete the goal.
+    std::uint64_t misplaced(const Position& p) const;
+
+    // Orders the anchors of interchangeable pieces so that equal boards get equal positions.
+    // Returns the new number of piece `tracked`.
+    int canonicalize(Position& p, int tracked) const;
+    // Puts piece k at `anchor` in canonical position p whose key is `key`, keeping both in step
+    // and p canonical. Returns the piece's new number. The fast form of slid, canonicalize, pack.
+    int place(Position& p, Key& key, int k, int anchor) const;
+    // Whether the level looks the same in a mirror held beside it: walls, goal and start alike,
+    // each piece swapped for one of the mirrored shape that the goal treats the same. A
+    // position and its mirror image then lie equally far from the start and from the goal.
+    bool mirrorSymmetric() const { return mirrorSymmetric_; }
+    // The canonical mirror image of canonical p, with its key in `key`; p itself if the level
+    // has no mirror image.
+    Position mirrorOf(const Position& p, Key& key) const;
+    // Where piece k's anchor a lands in the mirror.
+    int mirrorAnchor(int k, int a) const { return a - a % 6 + 6 - piece(k).width - a % 6; }
+    // The piece of `image` (a mirror image of p) that is the image of p's piece k at anchor a.
+    int imageOf(const Position& image, int k, int a) const;
+    // The smaller of the keys of canonical p and of its mirror image, if the level is symmetric:
+    // the one key a position and its image share.
+    Key settledKey(const Position& p, Key key) const;
+    // Both need a canonical position (or key of one).
+    Key pack(const Position& p) const;
+    Position unpack(Key key) const;
+
+    // The play board as layout characters: piece characters, "#" and "*".
+    std::array<char, 36> layout(const Position& p) const;
+    // The lowest play cell the piece covers: where a player clicks to select it.
+    int clickCell(const Position& p, int k) const;
+
+private:
+    struct Group {
+        std::vector<int> members;    // piece numbers, ascending; their anchors ascend too
+        std::vector<int> places;     // anchors where the shape fits between the walls
+        std::array<int, 36> index{}; // anchor to its number in `places`, -1 where none
+        std::uint64_t combinations;  // ways to choose places for all members
+        std::uint64_t radix;         // the value of one step of this group's digit
+        int mirror = -1;             // the group of the mirrored shape
+    };
+    bool number(std::string& why); // lays out the groups' digits of the key
+    bool findMirror();             // fills Group::mirror; false if the level is not symmetric
+    // Calls f(j, i, a): member i of g lands as member j of the mirrored group, at anchor a; j
+    // ascending.
+    template <class F> void mirrorGroup(const Position& p, const Group& g, F&& f) const;
+
+    std::vector<Piece> pieces_;
+    std::vector<Group> groups_;
+    std::vector<int> rank_; // rank_[k]: where piece k stands among its group's members
+    bool mirrorSymmetric_ = false;
+    // weight_[k][a]: what piece k, at anchor a, adds to the key.
+    std::vector<std::array<Key, 36>> weight_;
+    Mask walls_ = 0;
+    Position start_;
+    bool goalReachable_ = true;                   // false if a goal square can never match
+    Mask goalEmpty_ = 0;                          // squares the goal wants empty
+    std::vector<std::pair<int, Mask>> goalCells_; // piece and the squares it must cover
+};
+
+// The move rule on masks: `others` holds walls and every other piece.
+constexpr bool slideAllowed(Mask piece, Mask others, int direction) {
+    constexpr Mask column0 = 0x041041041ULL; // cells 0, 6, 12, 18, 24, 30
+    constexpr Mask column5 = column0 << 5;
+    constexpr Mask row0 = 0x3FULL;
+    constexpr Mask row5 = row0 << 30;
+    switch (direction) {
+    case Left:
+        return (piece & column0) == 0 && ((piece >> 1) & others) == 0;
+    case Up:
+        return (piece & row0) == 0 && ((piece >> 6) & others) == 0;
+    case Right:
+        return (piece & column5) == 0 && ((piece << 1) & others) == 0;
+    case Down:
+        return (piece & row5) == 0 && ((piece << 6) & others) == 0;
+    default:
+        return false;
+    }
+}
+
+template <class F> void Puzzle::forEachSlide(const Position& p, F&& f) const {
+    std::array<Mask, maxPieces> masks{};
+    Mask all = walls_;
+    for (int k = 0; k < pieceCount(); ++k) {
+        masks[k] = maskOf(p, k);
+        all |= masks[k];
+    }
+    for (int k = 0; k < pieceCount(); ++k)
+        for (int d = 0; d < directionCount; ++d)
+            if (slideAllowed(masks[k], all & ~masks[k], d))
+                f(k, d);
+}
+
+} // namespace nudgeboard::solver

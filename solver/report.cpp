@@ -1,0 +1,128 @@
+// Formatting the solver's results for people.
+#include "solver/report.h"
+
+#include "app/form1.h"
+
+#include <cstdio>
+
+namespace nudgeboard::solver {
+
+namespace {
+
+std::string format(const char* pattern, auto... values) {
+    char line[256];
+    std::snprintf(line, sizeof line, pattern, values...);
+    return line;
+}
+
+std::string keyName(int keyCode) {
+    switch (keyCode) {
+    case vkLeft:
+        return "Left";
+    case vkUp:
+        return "Up";
+    case vkRight:
+        return "Right";
+    case vkDown:
+        return "Down";
+    default:
+        return "?";
+    }
+}
+
+// How a count compares with the par, in words.
+std::string againstPar(int count, int par) {
+    if (count < par)
+        return std::to_string(par - count) + " below par";
+    if (count == par)
+        return "at par";
+    return std::to_string(count - par) + " above par";
+}
+
+std::string countText(const Solution& s) {
+    switch (s.outcome) {
+    case Solution::Outcome::Solved:
+        return std::to_string(s.moves);
+    case Solution::Outcome::NoSolution:
+        return "none";
+    default:
+        return "gave up";
+    }
+}
+
+} // namespace
+
+LevelReport solveLevel(int level) {
+    auto puzzle = Puzzle::builtIn(level);
+    if (!puzzle)
+        return {level, {}, {}};
+    return {level, solve(*puzzle, Metric::Moves), solve(*puzzle, Metric::Slides)};
+}
+
+std::string tableText(const std::vector<LevelReport>& reports) {
+    std::string text = format("%2s  %-16s %4s %6s %7s %10s %8s  %s\n", "#", "Level", "Par", "Moves",
+                              "Slides", "Positions", "Seconds", "Fewest moves");
+    std::string below;
+    for (const auto& r : reports) {
+        int par = Form1::levelPar(r.level);
+        std::string slides = r.slides.outcome == Solution::Outcome::Solved
+                                 ? std::to_string(r.slides.slides)
+                                 : countText(r.slides);
+        bool solved = r.moves.outcome == Solution::Outcome::Solved;
+        text += format("%2d  %-16s %4d %6s %7s %10llu %8.3f  %s\n", r.level,
+                       std::string(Form1::levelName(r.level)).c_str(), par,
+                       countText(r.moves).c_str(), slides.c_str(),
+                       static_cast<unsigned long long>(r.moves.states + r.slides.states),
+                       r.moves.seconds + r.slides.seconds,
+                       solved ? againstPar(r.moves.moves, par).c_str() : "unsolved");
+        if (solved && r.moves.moves < par)
+            below += (below.empty() ? "" : ", ") + std::to_string(r.level) + " (" +
+                     std::to_string(r.moves.moves) + " for par " + std::to_string(par) + ")";
+    }
+    text += below.empty() ? "No level can be solved in fewer moves than its par.\n"
+                          : "Solvable in fewer moves than par: level " + below + ".\n";
+    return text;
+}
+
+std::string planText(int level, const Solution& solution, Metric metric) {
+    int par = Form1::levelPar(level);
+    std::string name(Form1::levelName(level));
+    if (solution.outcome != Solution::Outcome::Solved)
+        return format("Level %d \"%s\": %s.\n", level, name.c_str(),
+                      solution.outcome == Solution::Outcome::NoSolution
+                          ? "no sequence of moves reaches the goal"
+                          : "the search gave up before finding a solution");
+    std::string text =
+        metric == Metric::Moves
+            ? format("Level %d \"%s\", par %d: %d counted moves (%s), %d slides.\n", level,
+                     name.c_str(), par, solution.moves, againstPar(solution.moves, par).c_str(),
+                     solution.slides)
+            : format("Level %d \"%s\", par %d: %d slides, the fewest; %d counted moves (%s).\n",
+                     level, name.c_str(), par, solution.slides, solution.moves,
+                     againstPar(solution.moves, par).c_str());
+    text += "Click the cell (row and column from 1 at the top left of the play board),\n"
+            "then release the arrow keys.\n";
+    // A counted move lasts as long as one piece keeps sliding: the next click starts another.
+    int count = 0;
+    const auto& steps = solution.steps;
+    for (std::size_t i = 0; i < steps.size();) {
+        int cell = steps[i].cell;
+        std::string keys = keyName(steps[i].keyCode);
+        int at = cell + cellOffset[steps[i].keyCode - vkLeft];
+        std::size_t j = i + 1;
+        // The same piece again: its clicked cell, its lowest, has moved on with it.
+        while (j < steps.size() && steps[j].cell == at) {
+            keys += ", " + keyName(steps[j].keyCode);
+            at += cellOffset[steps[j].keyCode - vkLeft];
+            ++j;
+        }
+        ++count;
+        text += format("%3d. click row %d, column %d; release %-28s %s\n", count, cell / 6 + 1,
+                       cell % 6 + 1, (keys + ".").c_str(), counterText(count, par).c_str());
+        i = j;
+    }
+    text += "SOLVED!! " + counterText(solution.moves, par) + "\n";
+    return text;
+}
+
+} // namespace nudgeboard::solver

@@ -1,0 +1,27 @@
+// What nudgeboard-solve prints: the table of all levels and one level's solution as keystrokes.
+#pragma once
+
+#include "solver/search.h"
+
+#include <string>
+#include <vector>
+
+namespace nudgeboard::solver {
+
+struct LevelReport {
+    int level;
+    Solution moves;  // fewest counted moves
+    Solution slides; // fewest single-cell slides
+};
+
+// Solves built-in level 1..8 both ways.
+LevelReport solveLevel(int level);
+
+// The table: one header line, one line per level, then a note on what lies below par.
+std::string tableText(const std::vector<LevelReport>& reports);
+
+// One solution as a player enters it: cell to click (row and column from 1 at the top left of
+// the play board), arrow keys to release, and the counter text after each counted move.
+std::string planText(int level, const Solution& solution, Metric metric);
+
+} // namespace nudgeboard::solver

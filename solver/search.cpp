@@ -1,0 +1,354 @@
+// Breadth-first search over positions, one layer per counted move (or per slide).
+//
+// Under the game's counter a slide of the piece that moved last is free, so a shortest path over
+// (position, piece moved last) is a chain of runs, each run one piece sliding as far as it likes
+// for one counted move. Expanding a whole run at once, by a flood fill of that piece with the
+// others standing still, makes the 0-1 search a plain breadth-first search over positions in
+// which the piece moved last need not be stored: every position is kept once, not once per piece
+// that could have moved last.
+#include "solver/search.h"
+#include "solver/bigalloc.h"
+
+#include <algorithm>
+#include <bit>
+#include <chrono>
+#include <limits>
+
+namespace nudgeboard::solver {
+
+namespace {
+
+constexpr int noPiece = -1;
+
+// A position's key with its layer: the top two bits hold 1 + layer mod 3, 0 marks a free slot.
+// Moves can be undone, so neighbouring positions lie at most one layer apart and the layer mod 3
+// tells a predecessor from a successor.
+class PositionTable {
+public:
+    PositionTable() : slots_(std::size_t{1} << 16) {}
+
+    static std::uint64_t hash(Key key) {
+        std::uint64_t h = key * 0x9E3779B97F4A7C15ULL;
+        return h ^ (h >> 29);
+    }
+
+    std::size_t size() const { return size_; }
+
+    void prefetch(std::uint64_t h) const {
+#if defined(__GNUC__)
+        __builtin_prefetch(&slots_[h & (slots_.size() - 1)]);
+#else
+        (void)h;
+#endif
+    }
+
+    // Stores the key with its layer unless it is there already; true if it was new.
+    bool add(Key key, std::uint64_t h, int layer) {
+        if (4 * (size_ + 1) > 3 * slots_.size())
+            grow();
+        std::size_t s = find(key, h);
+        if (slots_[s] != 0)
+            return false;
+        slots_[s] = key | (std::uint64_t(1 + layer % 3) << keyBits);
+        ++size_;
+        return true;
+    }
+
+    // 1 + layer mod 3 of a stored key, 0 if the key is not stored.
+    int tag(Key key) const {
+        return static_cast<int>(slots_[find(key, hash(key))] >> keyBits);
+    }
+
+private:
+    static constexpr Key keyMask = (Key{1} << keyBits) - 1;
+
+    // The slot holding the key, or the free slot where it belongs.
+    std::size_t find(Key key, std::uint64_t h) const {
+        std::size_t mask = slots_.size() - 1;
+        std::size_t s = h & mask;
+        while (slots_[s] != 0 && (slots_[s] & keyMask) != key)
+            s = (s + 1) & mask;
+        return s;
+    }
+
+    void grow() {
+        std::vector<std::uint64_t, BigAllocator<std::uint64_t>> old(slots_.size() * 2);
+        old.swap(slots_);
+        std::size_t mask = slots_.size() - 1;
+        for (std::uint64_t entry : old) {
+            if (entry == 0)
+                continue;
+            std::size_t s = hash(entry & keyMask) & mask;
+            while (slots_[s] != 0)
+                s = (s + 1) & mask;
+            slots_[s] = entry;
+        }
+    }
+
+    std::vector<std::uint64_t, BigAllocator<std::uint64_t>> slots_;
+    std::size_t size_ = 0;
+};
+
+// Calls f(anchor, path) for every place piece k reaches by its own slides while the others stand
+// still, nearest first; path(v) fills v with the directions of the slides from p.
+template <class F>
+void forEachReach(const Puzzle& puzzle, const Position& p, int k, Mask others, F&& f) {
+    struct Visit {
+        std::uint8_t anchor;
+        std::int8_t from;      // index of the visit it came from
+        std::int8_t direction; // the slide that led here
+    };
+    std::array<Visit, 36> queue; // filled as it goes
+    int size = 0;
+    Mask seen = Mask{1} << p.anchor[k];
+    queue[size++] = {p.anchor[k], -1, -1};
+    Mask shape = puzzle.piece(k).shape;
+    for (int i = 0; i < size; ++i) {
+        int at = queue[i].anchor;
+        for (int d = 0; d < directionCount; ++d) {
+            if (!slideAllowed(shape << at, others, d))
+                continue;
+            int to = at + cellOffset[d];
+            if ((seen >> to) & 1)
+                continue;
+            seen |= Mask{1} << to;
+            int here = size++;
+            queue[here] = {static_cast<std::uint8_t>(to), static_cast<std::int8_t>(i),
+                           static_cast<std::int8_t>(d)};
+            f(to, [&queue, here](std::vector<int>& path) {
+                path.clear();
+                for (int j = here; queue[j].from >= 0; j = queue[j].from)
+                    path.push_back(queue[j].direction);
+                std::reverse(path.begin(), path.end());
+            });
+        }
+    }
+}
+
+// A position one step on, and its mirror image (the same again if the level has no mirror).
+struct Next {
+    Position position;
+    Key key;
+    int moved; // the piece that moved, numbered in `position`
+    Position image;
+    Key imageKey;
+    int imageMoved; // the same piece, numbered in `image`
+    int piece;      // the same piece, numbered in the position before
+
+    Key settledKey() const { return std::min(key, imageKey); }
+};
+
+// Calls f(next, path) for every position one step from canonical position p (key `key`): one
+// run of one piece under Metric::Moves, one slide under Metric::Slides. `skip` is a piece whose
+// runs lead back to where p came from; `only`, if not noPiece, the one piece to move.
+template <class F>
+void forEachNeighbour(const Puzzle& puzzle, Metric metric, const Position& p, Key key, int skip,
+                      int only, F&& f) {
+    constexpr Mask board = (Mask{1} << 36) - 1;
+    constexpr Mask column0 = 0x041041041ULL;
+    std::array<Mask, maxPieces> masks;
+    Mask all = puzzle.walls();
+    for (int k = 0; k < puzzle.pieceCount(); ++k) {
+        masks[k] = puzzle.maskOf(p, k);
+        all |= masks[k];
+    }
+    // The image moves along with p: the image piece slides to the image anchor.
+    bool mirror = puzzle.mirrorSymmetric();
+    Key imageKey = key;
+    Position image = mirror ? puzzle.mirrorOf(p, imageKey) : p;
+    Next next;
+    auto emit = [&](int k, int anchor, auto&& pathTo) {
+        next.position = p;
+        next.key = key;
+        next.moved = puzzle.place(next.position, next.key, k, anchor);
+        next.piece = k;
+        if (mirror) {
+            next.image = image;
+            next.imageKey = imageKey;
+            next.imageMoved =
+                puzzle.place(next.image, next.imageKey, puzzle.imageOf(image, k, p.anchor[k]),
+                             puzzle.mirrorAnchor(k, anchor));
+        } else {
+            next.image = next.position;
+            next.imageKey = next.key;
+            next.imageMoved = next.moved;
+        }
+        f(next, pathTo);
+    };
+    // Only a piece next to an empty square can move at all.
+    Mask empty = board & ~all;
+    Mask besideEmpty =
+        ((empty << 1) & ~column0) | ((empty >> 1) & ~(column0 << 5)) | (empty << 6) | (empty >> 6);
+    for (int k = 0; k < puzzle.pieceCount(); ++k) {
+        if (k == skip || (only != noPiece && k != only) || (masks[k] & besideEmpty) == 0)
+            continue;
+        Mask others = all & ~masks[k];
+        if (metric == Metric::Slides) {
+            for (int d = 0; d < directionCount; ++d)
+                if (slideAllowed(masks[k], others, d))
+                    emit(k, p.anchor[k] + cellOffset[d],
+                         [d](std::vector<int>& path) { path.assign(1, d); });
+            continue;
+        }
+        forEachReach(puzzle, p, k, others,
+                     [&](int anchor, auto&& pathTo) { emit(k, anchor, pathTo); });
+    }
+}
+
+// Turns the chain of settled keys into clicks and keys. It walks the real positions from the
+// start, which may be the mirror images of the chain's, and follows each piece's identity.
+void collectSteps(const Puzzle& puzzle, Metric metric, const std::vector<Key>& chain,
+                  Solution& out) {
+    std::vector<int> path;
+    int lastPiece = noPiece; // numbered in the position before the current run
+    Position p = puzzle.start();
+    Key key = puzzle.pack(p);
+    for (std::size_t i = 0; i + 1 < chain.size(); ++i) {
+        bool found = false;
+        Position after;
+        Key afterKey = 0;
+        forEachNeighbour(puzzle, metric, p, key, noPiece, noPiece,
+                         [&](const Next& n, auto&& pathTo) {
+                             if (found || n.settledKey() != chain[i + 1])
+                                 return;
+                             found = true;
+                             pathTo(path);
+                             Position at = p;
+                             for (int d : path) {
+                                 out.steps.push_back({puzzle.clickCell(at, n.piece), 37 + d});
+                                 at = puzzle.slid(at, n.piece, d);
+                             }
+                             if (n.piece != lastPiece)
+                                 ++out.moves;
+                             lastPiece = n.moved;
+                             after = n.position;
+                             afterKey = n.key;
+                         });
+        p = after;
+        key = afterKey;
+    }
+    out.slides = static_cast<int>(out.steps.size());
+}
+
+struct Candidate {
+    Position position;
+    std::uint64_t hash;
+    Key key;
+    std::int8_t moved; // the piece that moved, numbered in the new position
+};
+
+} // namespace
+
+Solution solve(const Puzzle& puzzle, Metric metric, const Limits& limits) {
+    auto begun = std::chrono::steady_clock::now();
+    Solution out;
+    PositionTable table;
+    struct Entry {
+        Position position;
+        Key key;
+        std::int8_t last; // the piece that moved into this position, or noPiece
+    };
+    std::vector<Entry, BigAllocator<Entry>> current{
+        {puzzle.start(), puzzle.pack(puzzle.start()), noPiece}},
+        next;
+    table.add(current[0].key, PositionTable::hash(current[0].key), 0);
+    std::vector<Candidate> batch;
+    Key goal = 0;
+    bool solved = puzzle.isGoal(puzzle.start());
+    if (solved)
+        goal = current[0].key;
+    // A goal one step beyond the layer being built. It is the optimum once that layer is
+    // complete without a goal of its own, and saves expanding the largest layer.
+    bool goalBeyond = false;
+    Key beyond = 0;
+    int layer = 0;
+
+    // Adds a batch of new positions; their table slots are fetched ahead, since nearly every
+    // lookup misses the cache.
+    auto flush = [&] {
+        for (const Candidate& c : batch)
+            table.prefetch(c.hash);
+        for (const Candidate& c : batch) {
+            if (!table.add(c.key, c.hash, layer + 1))
+                continue;
+            next.push_back({c.position, c.key, c.moved});
+            std::uint64_t wrong = puzzle.misplaced(c.position);
+            if (goalBeyond || solved || wrong == 0 || (wrong & (wrong - 1)) != 0)
+                continue; // a single step completes the goal only if one piece is out of place
+            forEachNeighbour(puzzle, metric, c.position, c.key, noPiece, std::countr_zero(wrong),
+                             [&](const Next& n, auto&&) {
+                                 if (!goalBeyond && puzzle.isGoal(n.position)) {
+                                     goalBeyond = true;
+                                     beyond = n.settledKey();
+                                 }
+                             });
+        }
+        batch.clear();
+    };
+
+    while (!solved && !current.empty() && table.size() < limits.maxStates) {
+        for (const Entry& e : current) {
+            // Under the counter, running the piece that just moved again only reaches positions
+            // its own run reached already.
+            int skip = metric == Metric::Moves ? e.last : noPiece;
+            forEachNeighbour(
+                puzzle, metric, e.position, e.key, skip, noPiece, [&](const Next& n, auto&&) {
+                    if (solved)
+                        return;
+                    // A position and its mirror image share the smaller key.
+                    bool image = n.imageKey < n.key;
+                    Key key = image ? n.imageKey : n.key;
+                    batch.push_back({image ? n.image : n.position, PositionTable::hash(key), key,
+                                     static_cast<std::int8_t>(image ? n.imageMoved : n.moved)});
+                    if (puzzle.isGoal(n.position)) {
+                        solved = true;
+                        goal = key;
+                    }
+                });
+            if (batch.size() >= 64 || solved)
+                flush();
+            if (solved)
+                break;
+        }
+        flush();
+        ++layer;
+        current.swap(next);
+        next.clear();
+        if (!solved && goalBeyond) {
+            solved = true;
+            goal = beyond;
+            table.add(goal, PositionTable::hash(goal), ++layer);
+        }
+    }
+
+    out.states = table.size();
+    if (solved) {
+        out.outcome = Solution::Outcome::Solved;
+        // Back from the goal: each step to a stored neighbour one layer nearer the start.
+        std::vector<Key> chain{goal};
+        for (int at = layer; at > 0; --at) {
+            Position p = puzzle.unpack(chain.back());
+            Key before = 0;
+            bool found = false;
+            forEachNeighbour(puzzle, metric, p, chain.back(), noPiece, noPiece,
+                             [&](const Next& n, auto&&) {
+                                 if (found)
+                                     return;
+                                 Key key = n.settledKey();
+                                 if (table.tag(key) == 1 + (at - 1) % 3) {
+                                     found = true;
+                                     before = key;
+                                 }
+                             });
+            chain.push_back(before);
+        }
+        std::reverse(chain.begin(), chain.end());
+        collectSteps(puzzle, metric, chain, out);
+    } else if (!current.empty()) {
+        out.outcome = Solution::Outcome::GaveUp;
+    }
+    out.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - begun).count();
+    return out;
+}
+
+} // namespace nudgeboard::solver
