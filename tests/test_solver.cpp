@@ -1,0 +1,318 @@
+// The solver against the game's core: same moves, same goal, and solutions that really solve.
+#include "board.h"
+#include "solver/puzzle.h"
+#include "solver/report.h"
+#include "solver/search.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <map>
+#include <random>
+#include <unordered_map>
+
+using namespace nudgeboard;
+using namespace nudgeboard::solver;
+using nudgeboard::testing::playRows;
+
+namespace {
+
+constexpr int keyOf(int direction) {
+    return vkLeft + direction;
+}
+
+std::vector<std::string> solverRows(const Puzzle& puzzle, const Position& p) {
+    auto cells = puzzle.layout(p);
+    std::vector<std::string> rows(6);
+    for (int r = 0; r < 6; ++r)
+        rows[r] = std::string(cells.begin() + 6 * r, cells.begin() + 6 * r + 6);
+    return rows;
+}
+
+Form1 levelLoaded(int level) {
+    Form1 form;
+    form.Show();
+    form.mnuL_Click(level);
+    return form;
+}
+
+Puzzle builtIn(int level) {
+    auto puzzle = Puzzle::builtIn(level);
+    EXPECT_TRUE(puzzle.has_value()) << "level " << level;
+    return *puzzle;
+}
+
+// Both optimal solutions of each level, found once for the whole test program.
+const LevelReport& solved(int level) {
+    static std::map<int, LevelReport> cache;
+    auto it = cache.find(level);
+    if (it == cache.end())
+        it = cache.emplace(level, solveLevel(level)).first;
+    return it->second;
+}
+
+std::string expectedCounter(int moves, int par) {
+    return "Moves: " + std::to_string(moves) + " (" + std::to_string(par) + ")";
+}
+
+} // namespace
+
+// Over many positions of random play in every level, the solver's legal slides, their results,
+// the move count and the goal test are the core's.
+TEST(SolverRules, AgreeWithTheCoreOverRandomPlay) {
+    std::mt19937 rng(20240611);
+    for (int level = 1; level <= levelCountBuiltIn; ++level) {
+        SCOPED_TRACE("level " + std::to_string(level));
+        Form1 form = levelLoaded(level);
+        Puzzle puzzle = builtIn(level);
+        // Real pieces throughout: no canonical reordering, so piece k is always one colour.
+        Position p = puzzle.start();
+        int lastPiece = -1;
+        for (int step = 0; step < 150; ++step) {
+            ASSERT_EQ(solverRows(puzzle, p), playRows(form)) << "step " << step;
+            Form1 goalProbe = form;
+            goalProbe.wincheck();
+            ASSERT_EQ(puzzle.isGoal(p), goalProbe.solved != 0) << "step " << step;
+            if (puzzle.isGoal(p))
+                break;
+
+            std::vector<std::pair<int, int>> listed, legal;
+            puzzle.forEachSlide(p, [&](int k, int d) { listed.emplace_back(k, d); });
+            for (int k = 0; k < puzzle.pieceCount(); ++k) {
+                form.Grid_Click(puzzle.clickCell(p, k)); // selecting changes nothing else
+                for (int d = 0; d < directionCount; ++d) {
+                    form.blocked = 0;
+                    form.checkmove(cellOffset[d]);
+                    bool coreAllows = form.blocked == 0;
+                    ASSERT_EQ(puzzle.canSlide(p, k, d), coreAllows)
+                        << "piece " << puzzle.piece(k).character << " direction " << d;
+                    if (!coreAllows)
+                        continue;
+                    legal.emplace_back(k, d);
+                    Form1 moved = form;
+                    moved.Form_KeyUp(keyOf(d), 0);
+                    ASSERT_EQ(solverRows(puzzle, puzzle.slid(p, k, d)), playRows(moved));
+                    ASSERT_EQ(moved.moveCount, form.moveCount + (k != lastPiece ? 1 : 0));
+                }
+            }
+            ASSERT_EQ(listed, legal);
+            ASSERT_FALSE(legal.empty());
+            // Mostly keep with the piece that moved last, as players do.
+            std::vector<std::pair<int, int>> same;
+            for (auto m : legal)
+                if (m.first == lastPiece)
+                    same.push_back(m);
+            const auto& pool = !same.empty() && rng() % 2 == 0 ? same : legal;
+            auto [k, d] = pool[rng() % pool.size()];
+            form.Grid_Click(puzzle.clickCell(p, k));
+            form.Form_KeyUp(keyOf(d), 0);
+            p = puzzle.slid(p, k, d);
+            lastPiece = k;
+        }
+    }
+}
+
+// Keys number canonical positions one to one, the fast update agrees with the slow path, and a
+// mirror image mirrored again is the position itself.
+TEST(SolverPositions, KeysPlacesAndMirrorsAgree) {
+    std::mt19937 rng(7);
+    for (int level = 1; level <= levelCountBuiltIn; ++level) {
+        SCOPED_TRACE("level " + std::to_string(level));
+        Puzzle puzzle = builtIn(level);
+        Position p = puzzle.start();
+        Key key = puzzle.pack(p);
+        std::map<Key, std::vector<std::string>> seen;
+        for (int step = 0; step < 400; ++step) {
+            std::vector<std::pair<int, int>> legal;
+            puzzle.forEachSlide(p, [&](int k, int d) { legal.emplace_back(k, d); });
+            auto [k, d] = legal[rng() % legal.size()];
+            Position slow = puzzle.slid(p, k, d);
+            int slowPiece = puzzle.canonicalize(slow, k);
+            int fastPiece = puzzle.place(p, key, k, p.anchor[k] + cellOffset[d]);
+            ASSERT_EQ(p, slow);
+            ASSERT_EQ(fastPiece, slowPiece);
+            ASSERT_EQ(key, puzzle.pack(p));
+            ASSERT_EQ(puzzle.unpack(key), p);
+            ASSERT_LT(key, Key{1} << keyBits);
+            // Interchangeable pieces share a shape, so equal keys mean equal boards up to them.
+            std::vector<std::string> shapes;
+            for (const auto& row : solverRows(puzzle, p)) {
+                std::string s;
+                for (char c : row) {
+                    int piece = -1;
+                    for (int j = 0; j < puzzle.pieceCount(); ++j)
+                        if (puzzle.piece(j).character == c)
+                            piece = j;
+                    s += piece < 0 ? c : static_cast<char>('a' + puzzle.piece(piece).group);
+                }
+                shapes.push_back(s);
+            }
+            auto [it, added] = seen.emplace(key, shapes);
+            ASSERT_EQ(it->second, shapes);
+            Key imageKey = 0;
+            Position image = puzzle.mirrorOf(p, imageKey);
+            Key backKey = 0;
+            ASSERT_EQ(puzzle.mirrorOf(image, backKey), p);
+            ASSERT_EQ(backKey, key);
+            ASSERT_EQ(imageKey, puzzle.pack(image));
+            if (puzzle.mirrorSymmetric()) {
+                ASSERT_EQ(puzzle.isGoal(image), puzzle.isGoal(p));
+                ASSERT_EQ(puzzle.settledKey(p, key), std::min(key, imageKey));
+            }
+        }
+    }
+}
+
+namespace {
+
+// A plain 0-1 breadth-first search over (position, piece moved last), or a plain breadth-first
+// search over positions for slides, written for clarity: the yardstick for the fast search.
+int referenceOptimum(const Puzzle& puzzle, Metric metric) {
+    struct State {
+        Key key;
+        int last;
+        bool operator==(const State&) const = default;
+    };
+    struct Hash {
+        std::size_t operator()(const State& s) const { return std::hash<Key>()(s.key) ^ s.last; }
+    };
+    std::unordered_map<State, int, Hash> dist;
+    std::deque<State> queue;
+    State start{puzzle.pack(puzzle.start()), -1};
+    dist[start] = 0;
+    queue.push_back(start);
+    while (!queue.empty()) {
+        State s = queue.front();
+        queue.pop_front();
+        Position p = puzzle.unpack(s.key);
+        int d = dist[s];
+        if (puzzle.isGoal(p))
+            return d;
+        puzzle.forEachSlide(p, [&](int k, int direction) {
+            Position q = puzzle.slid(p, k, direction);
+            int moved = puzzle.canonicalize(q, k);
+            int cost = metric == Metric::Slides || k != s.last ? 1 : 0;
+            State t{puzzle.pack(q), metric == Metric::Moves ? moved : -1};
+            auto it = dist.find(t);
+            if (it != dist.end() && it->second <= d + cost)
+                return;
+            dist[t] = d + cost;
+            if (cost == 0)
+                queue.push_front(t);
+            else
+                queue.push_back(t);
+        });
+    }
+    return -1;
+}
+
+} // namespace
+
+// The fast search (runs expanded whole, mirror images merged, a look one step ahead) finds the
+// same optimum as the plain search, on every level small enough for the plain one.
+TEST(SolverSearch, FindsTheOptimumOfAPlainSearch) {
+    for (int level : {1, 3, 4, 5, 6, 7}) {
+        SCOPED_TRACE("level " + std::to_string(level));
+        Puzzle puzzle = builtIn(level);
+        EXPECT_EQ(solved(level).moves.moves, referenceOptimum(puzzle, Metric::Moves));
+        EXPECT_EQ(solved(level).slides.slides, referenceOptimum(puzzle, Metric::Slides));
+    }
+}
+
+// Treating same-shaped pieces the goal ignores as interchangeable changes no optimum.
+TEST(SolverSearch, InterchangeablePiecesKeepTheOptimum) {
+    for (int level : {5, 6}) {
+        SCOPED_TRACE("level " + std::to_string(level));
+        auto apart = builtIn(level).withEveryPieceApart();
+        ASSERT_TRUE(apart.has_value());
+        EXPECT_EQ(solve(*apart, Metric::Moves).moves, solved(level).moves.moves);
+        EXPECT_EQ(solve(*apart, Metric::Slides).slides, solved(level).slides.slides);
+    }
+}
+
+// Each level's two solutions, replayed through the core's click and key handlers, solve it
+// exactly at their last key with the count they claim, its counter text and colour.
+TEST(SolverReplay, EverySolutionSolvesItsLevelInTheCore) {
+    for (int level = 1; level <= levelCountBuiltIn; ++level) {
+        const LevelReport& report = solved(level);
+        int par = Form1::levelPar(level);
+        for (const Solution* s : {&report.moves, &report.slides}) {
+            SCOPED_TRACE("level " + std::to_string(level) +
+                         (s == &report.moves ? ", fewest moves" : ", fewest slides"));
+            ASSERT_EQ(s->outcome, Solution::Outcome::Solved);
+            ASSERT_EQ(static_cast<int>(s->steps.size()), s->slides);
+            Form1 form = levelLoaded(level);
+            for (std::size_t i = 0; i < s->steps.size(); ++i) {
+                ASSERT_EQ(form.solved, 0) << "solved before step " << i;
+                const Step& step = s->steps[i];
+                auto before = playRows(form);
+                form.Grid_Click(step.cell);
+                ASSERT_EQ(form.Grid(step.cell).borderStyle, 1)
+                    << "step " << i << " selects nothing";
+                form.Form_KeyUp(step.keyCode, 0);
+                ASSERT_NE(playRows(form), before) << "step " << i << " moves nothing";
+            }
+            EXPECT_EQ(form.Nameof.caption, "SOLVED!!");
+            EXPECT_EQ(form.moveCount, s->moves);
+            EXPECT_EQ(form.numMoves.caption, expectedCounter(s->moves, par));
+            Rgb colour = s->moves < par    ? RGB(0, 255, 255)
+                         : s->moves == par ? RGB(0, 255, 0)
+                                           : RGB(255, 0, 0);
+            EXPECT_EQ(form.numMoves.backColor, colour);
+        }
+        // Each search is optimal for its own measure, so neither beats the other on it.
+        EXPECT_LE(report.moves.moves, report.slides.moves) << "level " << level;
+        EXPECT_LE(report.slides.slides, report.moves.slides) << "level " << level;
+    }
+}
+
+// Malformed levels get a reason instead of a puzzle; a goal no play can reach has no solution.
+TEST(SolverInput, BadLevelsAreRefusedOrUnsolvable) {
+    const Layout open{"******", "******", "******", "******", "******", "******"};
+    const Layout anyGoal{"??????", "??????", "??????", "??????", "??????", "??????"};
+    struct Case {
+        Layout start, goal;
+        std::string reason;
+    };
+    const Case cases[] = {
+        {{"1*****", "*****", "******", "******", "******", "******"}, anyGoal, "row 2 has 5"},
+        {{"1*****", "******", "***x**", "******", "******", "******"}, anyGoal, "\"x\""},
+        {{"1*?***", "******", "******", "******", "******", "******"}, anyGoal, "\"?\""},
+        {{"1*1***", "******", "******", "******", "******", "******"}, anyGoal, "split"},
+        {open, {"??????", "??????", "??????", "???????", "??????", "??????"}, "goal row 4"},
+    };
+    for (const auto& c : cases) {
+        std::string why;
+        EXPECT_FALSE(Puzzle::fromLayouts(c.start, c.goal, &why).has_value()) << c.reason;
+        EXPECT_NE(why.find(c.reason), std::string::npos) << why;
+    }
+    std::string why;
+    EXPECT_FALSE(Puzzle::builtIn(0, &why).has_value());
+    EXPECT_FALSE(why.empty());
+    EXPECT_FALSE(Puzzle::builtIn(9).has_value());
+
+    // Goals no play can reach: a piece the start lacks, a wall where there is none, a square
+    // that must be empty under a piece walled in.
+    const Layout boxed{"#1####", "######", "######", "######", "######", "######"};
+    const Layout single{"1*****", "******", "******", "******", "******", "******"};
+    const std::pair<Layout, Layout> unreachable[] = {
+        {single, {"?2????", "??????", "??????", "??????", "??????", "??????"}},
+        {single, {"?????#", "??????", "??????", "??????", "??????", "??????"}},
+        {boxed, {"#*####", "######", "######", "######", "######", "######"}},
+    };
+    for (const auto& [start, goal] : unreachable) {
+        auto puzzle = Puzzle::fromLayouts(start, goal);
+        ASSERT_TRUE(puzzle.has_value());
+        for (Metric m : {Metric::Moves, Metric::Slides})
+            EXPECT_EQ(solve(*puzzle, m).outcome, Solution::Outcome::NoSolution);
+    }
+    // A start that is its own goal needs no move at all.
+    auto done = Puzzle::fromLayouts(boxed, anyGoal);
+    ASSERT_TRUE(done.has_value());
+    Solution none = solve(*done, Metric::Moves);
+    EXPECT_EQ(none.outcome, Solution::Outcome::Solved);
+    EXPECT_TRUE(none.steps.empty());
+    // A search that may not store enough positions says it gave up.
+    Solution cut = solve(builtIn(2), Metric::Moves, Limits{1000});
+    EXPECT_EQ(cut.outcome, Solution::Outcome::GaveUp);
+}
