@@ -1,0 +1,62 @@
+// Solutions the solver finds, played in the real window offscreen with mouse and keys.
+#include "app/form1.h"
+#include "app/qt/cellwidget.h"
+#include "app/qt/gamewindow.h"
+#include "solver/search.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace nudgeboard;
+
+namespace {
+
+Qt::Key qtKey(int keyCode) {
+    switch (keyCode) {
+    case vkLeft:
+        return Qt::Key_Left;
+    case vkUp:
+        return Qt::Key_Up;
+    case vkRight:
+        return Qt::Key_Right;
+    default:
+        return Qt::Key_Down;
+    }
+}
+
+} // namespace
+
+TEST(SolverWindow, SolutionsSolveLevelsByMouseAndKeyboard) {
+    for (int level : {1, 5}) {
+        SCOPED_TRACE("level " + std::to_string(level));
+        auto puzzle = solver::Puzzle::builtIn(level);
+        ASSERT_TRUE(puzzle.has_value());
+        solver::Solution solution = solver::solve(*puzzle, solver::Metric::Moves);
+        ASSERT_EQ(solution.outcome, solver::Solution::Outcome::Solved);
+
+        Form1 form;
+        GameWindow window(form);
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+        window.levelAction(level)->trigger();
+        for (const auto& step : solution.steps) {
+            ASSERT_NE(window.nameLabel()->text(), "SOLVED!!");
+            QTest::mouseClick(window.cell(step.cell), Qt::LeftButton, Qt::NoModifier,
+                              QPoint(12, 12));
+            ASSERT_TRUE(window.cell(step.cell)->marked());
+            QTest::keyPress(&window, qtKey(step.keyCode));
+            QTest::keyRelease(&window, qtKey(step.keyCode));
+            QTest::qWait(KeyReleaseFilter::holdMs * 2);
+        }
+        int par = Form1::levelPar(level);
+        EXPECT_EQ(window.nameLabel()->text(), "SOLVED!!");
+        EXPECT_EQ(window.movesLabel()->text(),
+                  QString("Moves: %1 (%2)").arg(solution.moves).arg(par));
+        QColor expected = solution.moves < par    ? QColor(0, 255, 255)
+                          : solution.moves == par ? QColor(0, 255, 0)
+                                                  : QColor(255, 0, 0);
+        EXPECT_EQ(window.movesLabel()->palette().color(QPalette::Window), expected);
+    }
+}
