@@ -13,6 +13,7 @@
 #include <bit>
 #include <chrono>
 #include <limits>
+#include <thread>
 
 namespace nudgeboard::solver {
 
@@ -140,10 +141,11 @@ struct Next {
 
 // Calls f(next, path) for every position one step from canonical position p (key `key`): one
 // run of one piece under Metric::Moves, one slide under Metric::Slides. `skip` is a piece whose
-// runs lead back to where p came from; `only`, if not noPiece, the one piece to move.
+// runs lead back to where p came from; `only`, if not noPiece, the one piece to move. Without
+// `withImage` the image is left out: Next::image is then the position itself.
 template <class F>
 void forEachNeighbour(const Puzzle& puzzle, Metric metric, const Position& p, Key key, int skip,
-                      int only, F&& f) {
+                      int only, F&& f, bool withImage = true) {
     constexpr Mask board = (Mask{1} << 36) - 1;
     constexpr Mask column0 = 0x041041041ULL;
     std::array<Mask, maxPieces> masks;
@@ -153,7 +155,7 @@ void forEachNeighbour(const Puzzle& puzzle, Metric metric, const Position& p, Ke
         all |= masks[k];
     }
     // The image moves along with p: the image piece slides to the image anchor.
-    bool mirror = puzzle.mirrorSymmetric();
+    bool mirror = withImage && puzzle.mirrorSymmetric();
     Key imageKey = key;
     Position image = mirror ? puzzle.mirrorOf(p, imageKey) : p;
     Next next;
@@ -242,86 +244,146 @@ struct Candidate {
 Solution solve(const Puzzle& puzzle, Metric metric, const Limits& limits) {
     auto begun = std::chrono::steady_clock::now();
     Solution out;
-    PositionTable table;
+    // Two cores: the positions are split in two shards by the top bit of their hash. Each layer
+    // goes in chunks, each chunk in two phases that both threads share: first both expand half
+    // the chunk's positions into candidates sorted by shard, then each files its own shard's
+    // candidates. No table is shared between threads, and the result does not depend on timing.
+    std::array<PositionTable, 2> tables;
+    auto shardOf = [](std::uint64_t hash) { return static_cast<int>(hash >> 63); };
+    auto stored = [&] { return tables[0].size() + tables[1].size(); };
     struct Entry {
         Position position;
         Key key;
         std::int8_t last; // the piece that moved into this position, or noPiece
     };
-    std::vector<Entry, BigAllocator<Entry>> current{
-        {puzzle.start(), puzzle.pack(puzzle.start()), noPiece}},
-        next;
-    table.add(current[0].key, PositionTable::hash(current[0].key), 0);
-    std::vector<Candidate> batch;
-    Key goal = 0;
+    using Entries = std::vector<Entry, BigAllocator<Entry>>;
+    std::array<Entries, 2> current, next;
+    Key startKey = puzzle.pack(puzzle.start());
+    std::uint64_t startHash = PositionTable::hash(startKey);
+    tables[shardOf(startHash)].add(startKey, startHash, 0);
+    current[0].push_back({puzzle.start(), startKey, noPiece});
+    Key goal = startKey;
     bool solved = puzzle.isGoal(puzzle.start());
-    if (solved)
-        goal = current[0].key;
-    // A goal one step beyond the layer being built. It is the optimum once that layer is
-    // complete without a goal of its own, and saves expanding the largest layer.
-    bool goalBeyond = false;
-    Key beyond = 0;
     int layer = 0;
 
-    // Adds a batch of new positions; their table slots are fetched ahead, since nearly every
-    // lookup misses the cache.
-    auto flush = [&] {
-        for (const Candidate& c : batch)
-            table.prefetch(c.hash);
-        for (const Candidate& c : batch) {
-            if (!table.add(c.key, c.hash, layer + 1))
-                continue;
-            next.push_back({c.position, c.key, c.moved});
-            std::uint64_t wrong = puzzle.misplaced(c.position);
-            if (goalBeyond || solved || wrong == 0 || (wrong & (wrong - 1)) != 0)
-                continue; // a single step completes the goal only if one piece is out of place
-            forEachNeighbour(puzzle, metric, c.position, c.key, noPiece, std::countr_zero(wrong),
-                             [&](const Next& n, auto&&) {
-                                 if (!goalBeyond && puzzle.isGoal(n.position)) {
-                                     goalBeyond = true;
-                                     beyond = n.settledKey();
-                                 }
-                             });
+    struct Worker {
+        std::array<std::vector<Candidate>, 2> byShard; // phase one's output
+        bool goal = false;
+        Key goalKey = 0;
+        // A goal one step beyond the layer being built. It is the optimum once that layer is
+        // complete without a goal of its own, and saves expanding the largest layer.
+        bool beyond = false;
+        Key beyondKey = 0;
+    };
+    std::array<Worker, 2> workers;
+    auto bothThreads = [](std::size_t work, auto&& task) {
+        if (work < 4096) { // a thread costs more than a small chunk
+            task(0);
+            task(1);
+            return;
         }
-        batch.clear();
+        std::thread other(task, 1);
+        task(0);
+        other.join();
     };
 
-    while (!solved && !current.empty() && table.size() < limits.maxStates) {
-        for (const Entry& e : current) {
-            // Under the counter, running the piece that just moved again only reaches positions
-            // its own run reached already.
-            int skip = metric == Metric::Moves ? e.last : noPiece;
-            forEachNeighbour(
-                puzzle, metric, e.position, e.key, skip, noPiece, [&](const Next& n, auto&&) {
-                    if (solved)
-                        return;
-                    // A position and its mirror image share the smaller key.
-                    bool image = n.imageKey < n.key;
-                    Key key = image ? n.imageKey : n.key;
-                    batch.push_back({image ? n.image : n.position, PositionTable::hash(key), key,
-                                     static_cast<std::int8_t>(image ? n.imageMoved : n.moved)});
-                    if (puzzle.isGoal(n.position)) {
-                        solved = true;
-                        goal = key;
-                    }
-                });
-            if (batch.size() >= 64 || solved)
-                flush();
-            if (solved)
-                break;
-        }
-        flush();
-        ++layer;
-        current.swap(next);
-        next.clear();
-        if (!solved && goalBeyond) {
-            solved = true;
-            goal = beyond;
-            table.add(goal, PositionTable::hash(goal), ++layer);
-        }
-    }
+    auto expand = [&](const Entry& e, Worker& w) {
+        // Under the counter, running the piece that just moved again only reaches positions its
+        // own run reached already.
+        int skip = metric == Metric::Moves ? e.last : noPiece;
+        forEachNeighbour(puzzle, metric, e.position, e.key, skip, noPiece,
+                         [&](const Next& n, auto&&) {
+                             if (w.goal)
+                                 return;
+                             // A position and its mirror image share the smaller key.
+                             bool image = n.imageKey < n.key;
+                             Key key = image ? n.imageKey : n.key;
+                             std::uint64_t hash = PositionTable::hash(key);
+                             w.byShard[shardOf(hash)].push_back(
+                                 {image ? n.image : n.position, hash, key,
+                                  static_cast<std::int8_t>(image ? n.imageMoved : n.moved)});
+                             if (puzzle.isGoal(n.position)) {
+                                 w.goal = true;
+                                 w.goalKey = key;
+                             }
+                         });
+    };
 
-    out.states = table.size();
+    // Files one shard's candidates; their slots are fetched ahead, since nearly every lookup
+    // misses the cache.
+    auto file = [&](int shard) {
+        Worker& w = workers[shard];
+        for (const Worker& from : workers) {
+            const auto& list = from.byShard[shard];
+            for (std::size_t at = 0; at < list.size(); at += 64) {
+                std::size_t end = std::min(list.size(), at + 64);
+                for (std::size_t i = at; i < end; ++i)
+                    tables[shard].prefetch(list[i].hash);
+                for (std::size_t i = at; i < end; ++i) {
+                    const Candidate& c = list[i];
+                    if (!tables[shard].add(c.key, c.hash, layer + 1))
+                        continue;
+                    next[shard].push_back({c.position, c.key, c.moved});
+                    std::uint64_t wrong = puzzle.misplaced(c.position);
+                    if (w.beyond || wrong == 0 || (wrong & (wrong - 1)) != 0)
+                        continue; // one step completes the goal only if one piece is out of place
+                    forEachNeighbour(
+                        puzzle, metric, c.position, c.key, noPiece, std::countr_zero(wrong),
+                        [&](const Next& n, auto&&) {
+                            if (!w.beyond && puzzle.isGoal(n.position)) {
+                                w.beyond = true;
+                                w.beyondKey = puzzle.settledKey(n.position, n.key);
+                            }
+                        },
+                        false);
+                }
+            }
+        }
+    };
+
+    constexpr std::size_t chunk = 1 << 15;
+    while (!solved && (!current[0].empty() || !current[1].empty()) && stored() < limits.maxStates) {
+        std::size_t total = current[0].size() + current[1].size();
+        auto entryAt = [&](std::size_t i) -> const Entry& {
+            return i < current[0].size() ? current[0][i] : current[1][i - current[0].size()];
+        };
+        for (std::size_t from = 0; from < total && !solved; from += chunk) {
+            std::size_t to = std::min(total, from + chunk), middle = from + (to - from) / 2;
+            bothThreads(to - from, [&](int t) {
+                Worker& w = workers[t];
+                for (std::size_t i = t == 0 ? from : middle; i < (t == 0 ? middle : to) && !w.goal;
+                     ++i)
+                    expand(entryAt(i), w);
+            });
+            bothThreads(to - from, file);
+            for (Worker& w : workers) {
+                w.byShard[0].clear();
+                w.byShard[1].clear();
+                if (w.goal && !solved) {
+                    solved = true;
+                    goal = w.goalKey;
+                }
+            }
+        }
+        ++layer;
+        for (int t = 0; t < 2; ++t) {
+            current[t].swap(next[t]);
+            next[t].clear();
+        }
+        for (const Worker& w : workers)
+            if (!solved && w.beyond) {
+                solved = true;
+                goal = w.beyondKey;
+                std::uint64_t hash = PositionTable::hash(goal);
+                tables[shardOf(hash)].add(goal, hash, ++layer);
+            }
+    }
+    auto tagOf = [&](Key key) {
+        std::uint64_t hash = PositionTable::hash(key);
+        return tables[shardOf(hash)].tag(key);
+    };
+
+    out.states = stored();
     if (solved) {
         out.outcome = Solution::Outcome::Solved;
         // Back from the goal: each step to a stored neighbour one layer nearer the start.
@@ -335,7 +397,7 @@ Solution solve(const Puzzle& puzzle, Metric metric, const Limits& limits) {
                                  if (found)
                                      return;
                                  Key key = n.settledKey();
-                                 if (table.tag(key) == 1 + (at - 1) % 3) {
+                                 if (tagOf(key) == 1 + (at - 1) % 3) {
                                      found = true;
                                      before = key;
                                  }
@@ -344,7 +406,7 @@ Solution solve(const Puzzle& puzzle, Metric metric, const Limits& limits) {
         }
         std::reverse(chain.begin(), chain.end());
         collectSteps(puzzle, metric, chain, out);
-    } else if (!current.empty()) {
+    } else if (!current[0].empty() || !current[1].empty()) {
         out.outcome = Solution::Outcome::GaveUp;
     }
     out.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - begun).count();
