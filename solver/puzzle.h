@@ -16,7 +16,8 @@ namespace nudgeboard::solver {
 // Bit i stands for play cell i = 6 * row + column.
 using Mask = std::uint64_t;
 
-constexpr int maxPieces = 36;
+// The palette has 24 piece colours and a colour makes one piece.
+constexpr int maxPieces = 24;
 
 // In the order of the arrow keys' codes 37..40.
 enum Direction : int { Left = 0, Up = 1, Right = 2, Down = 3 };
