@@ -141,6 +141,7 @@ void GameWindow::recreateCells() {
         if (form_.Grid.exists(k) && widget == nullptr) {
             widget = new CellWidget(k, client_);
             connect(widget, &CellWidget::clicked, this, [this](int index) {
+                keys_.flush(); // a key released before the click acts before it
                 form_.Grid_Click(index);
                 mirror();
             });
