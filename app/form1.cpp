@@ -25,8 +25,8 @@ Label designCell() {
     Label cell;
     cell.width = 25;
     cell.height = 25;
-    cell.backColor = RGB(255, 0, 0);
-    cell.foreColor = RGB(255, 255, 255);
+    cell.backColor = rgb(255, 0, 0);
+    cell.foreColor = rgb(255, 255, 255);
     cell.font = cellFont;
     return cell;
 }

@@ -10,12 +10,12 @@ namespace nudgeboard {
 // A cell colour: red + 256 * green + 65536 * blue, compared only as a whole value.
 using Rgb = std::int32_t;
 
-constexpr Rgb RGB(int red, int green, int blue) {
+constexpr Rgb rgb(int red, int green, int blue) {
     return red + 256 * green + 65536 * blue;
 }
 
-constexpr Rgb emptyColor = RGB(0, 0, 0);
-constexpr Rgb wallColor = RGB(102, 102, 102);
+constexpr Rgb emptyColor = rgb(0, 0, 0);
+constexpr Rgb wallColor = rgb(102, 102, 102);
 
 struct PaletteEntry {
     std::string_view character;
@@ -25,14 +25,14 @@ struct PaletteEntry {
 // In the order loadgridcolor tests them. "*" and "?" share black; only the "?" caption tells
 // a wildcard from an empty square.
 constexpr std::array<PaletteEntry, 27> palette{{
-    {"0", RGB(255, 0, 0)},     {"1", RGB(0, 255, 0)},     {"2", RGB(0, 0, 255)},
-    {"3", RGB(255, 0, 255)},   {"4", RGB(255, 255, 0)},   {"5", RGB(0, 255, 255)},
-    {"6", RGB(255, 102, 0)},   {"7", RGB(255, 255, 255)}, {"8", RGB(153, 153, 153)},
-    {"9", RGB(255, 102, 102)}, {"A", RGB(102, 255, 102)}, {"B", RGB(102, 102, 255)},
-    {"C", RGB(102, 255, 0)},   {"D", RGB(0, 255, 102)},   {"E", RGB(0, 102, 255)},
-    {"F", RGB(102, 0, 255)},   {"G", RGB(255, 0, 102)},   {"H", RGB(204, 204, 204)},
-    {"I", RGB(102, 51, 51)},   {"J", RGB(102, 0, 0)},     {"K", RGB(102, 102, 0)},
-    {"L", RGB(0, 102, 0)},     {"M", RGB(0, 102, 102)},   {"N", RGB(0, 0, 102)},
+    {"0", rgb(255, 0, 0)},     {"1", rgb(0, 255, 0)},     {"2", rgb(0, 0, 255)},
+    {"3", rgb(255, 0, 255)},   {"4", rgb(255, 255, 0)},   {"5", rgb(0, 255, 255)},
+    {"6", rgb(255, 102, 0)},   {"7", rgb(255, 255, 255)}, {"8", rgb(153, 153, 153)},
+    {"9", rgb(255, 102, 102)}, {"A", rgb(102, 255, 102)}, {"B", rgb(102, 102, 255)},
+    {"C", rgb(102, 255, 0)},   {"D", rgb(0, 255, 102)},   {"E", rgb(0, 102, 255)},
+    {"F", rgb(102, 0, 255)},   {"G", rgb(255, 0, 102)},   {"H", rgb(204, 204, 204)},
+    {"I", rgb(102, 51, 51)},   {"J", rgb(102, 0, 0)},     {"K", rgb(102, 102, 0)},
+    {"L", rgb(0, 102, 0)},     {"M", rgb(0, 102, 102)},   {"N", rgb(0, 0, 102)},
     {"#", wallColor},          {"*", emptyColor},         {"?", emptyColor},
 }};
 

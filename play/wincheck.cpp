@@ -18,11 +18,11 @@ void Form1::wincheck() {
     int par = levelPar(curLevel);
     numMoves.caption = counterText(moveCount, par);
     if (moveCount < par)
-        numMoves.backColor = RGB(0, 255, 255);
+        numMoves.backColor = rgb(0, 255, 255);
     else if (moveCount == par)
-        numMoves.backColor = RGB(0, 255, 0);
+        numMoves.backColor = rgb(0, 255, 0);
     else
-        numMoves.backColor = RGB(255, 0, 0);
+        numMoves.backColor = rgb(255, 0, 0);
 }
 
 } // namespace nudgeboard

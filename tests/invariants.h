@@ -95,9 +95,9 @@ public:
         if (form.solved != 0) {
             if (form.Nameof.caption != "SOLVED!!")
                 return "solved, but the name reads '" + form.Nameof.caption + "'";
-            Rgb expected = form.moveCount < par    ? RGB(0, 255, 255)
-                           : form.moveCount == par ? RGB(0, 255, 0)
-                                                   : RGB(255, 0, 0);
+            Rgb expected = form.moveCount < par    ? rgb(0, 255, 255)
+                           : form.moveCount == par ? rgb(0, 255, 0)
+                                                   : rgb(255, 0, 0);
             if (form.numMoves.backColor != expected)
                 return "counter colour does not match count against par";
             if (wasSolved_ && wasKey && !(Snapshot(form) == *previous_))

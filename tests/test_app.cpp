@@ -60,7 +60,7 @@ TEST(Layout, CellsAndControls) {
         EXPECT_EQ(cell.width, 25);
         EXPECT_EQ(cell.height, 25);
         EXPECT_TRUE(cell.visible);
-        EXPECT_EQ(cell.foreColor, RGB(255, 255, 255));
+        EXPECT_EQ(cell.foreColor, rgb(255, 255, 255));
         EXPECT_EQ(cell.font.family, "MS Sans Serif");
         EXPECT_EQ(cell.font.points, 18);
         EXPECT_EQ(cell.font.weight, 400);
@@ -84,7 +84,7 @@ TEST(Layout, CreatedCellsCopyTheTemplate) {
     CellArray grid;
     Label design;
     design.left = 3;
-    design.backColor = RGB(255, 0, 0);
+    design.backColor = rgb(255, 0, 0);
     design.caption = "x";
     grid.create(0, design);
     grid.load(9);
@@ -140,7 +140,7 @@ TEST(Restart, LeavesTheSolvedState) {
     form.moveCount = 40;
     form.Form_KeyUp(vkDown, 0);
     ASSERT_EQ(form.solved, -1);
-    EXPECT_EQ(form.numMoves.backColor, RGB(255, 0, 0));
+    EXPECT_EQ(form.numMoves.backColor, rgb(255, 0, 0));
     form.mnuReset_Click();
     EXPECT_EQ(form.solved, 0);
     EXPECT_EQ(form.Nameof.caption, "9 Puzzle");
@@ -167,5 +167,5 @@ TEST(Play, LevelOneFromStartToSolved) {
     EXPECT_EQ(form.moveCount, 20);
     EXPECT_EQ(form.Nameof.caption, "SOLVED!!");
     EXPECT_EQ(form.numMoves.caption, "Moves: 20 (38)");
-    EXPECT_EQ(form.numMoves.backColor, RGB(0, 255, 255));
+    EXPECT_EQ(form.numMoves.backColor, rgb(0, 255, 255));
 }

@@ -138,7 +138,7 @@ TEST(Moves, ScanOrderCarriesTheWholePieceAndItsMarks) {
         form.Form_KeyUp(c.key, 0);
         EXPECT_EQ(markedCells(form), c.marked);
         for (int i : c.marked)
-            EXPECT_EQ(form.Grid(i).backColor, RGB(255, 255, 255));
+            EXPECT_EQ(form.Grid(i).backColor, rgb(255, 255, 255));
         for (int i : c.emptied)
             EXPECT_EQ(form.Grid(i).backColor, emptyColor);
     }
@@ -233,10 +233,10 @@ TEST(GoalCheck, CounterColourAgainstPar) {
         Rgb color;
     };
     const int par = Form1::levelPar(1);
-    const Case cases[] = {{par - 1, RGB(0, 255, 255)},
-                          {0, RGB(0, 255, 255)},
-                          {par, RGB(0, 255, 0)},
-                          {par + 1, RGB(255, 0, 0)}};
+    const Case cases[] = {{par - 1, rgb(0, 255, 255)},
+                          {0, rgb(0, 255, 255)},
+                          {par, rgb(0, 255, 0)},
+                          {par + 1, rgb(255, 0, 0)}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.moves);
         Form1 form = boardWith(noWalls, noWalls);
@@ -255,7 +255,7 @@ TEST(GoalCheck, RunsAfterEveryArrowAndEndsPlay) {
     EXPECT_EQ(form.solved, 0);
     form.Form_KeyUp(vkLeft, 0); // nothing selected, still checked
     EXPECT_EQ(form.solved, -1);
-    EXPECT_EQ(form.numMoves.backColor, RGB(0, 255, 255));
+    EXPECT_EQ(form.numMoves.backColor, rgb(0, 255, 255));
     form.Grid_Click(1); // clicks still select
     EXPECT_EQ(markedCells(form), cells({1}));
     for (int key : {vkLeft, vkRight, vkDown, vkUp})

@@ -54,10 +54,10 @@ TEST(RandomPlay, CheckerCatchesDamage) {
         void (*damage)(Form1&);
     };
     const Case cases[] = {
-        {"goal cell recoloured", [](Form1& f) { f.Grid(40).backColor = RGB(0, 255, 0); }},
+        {"goal cell recoloured", [](Form1& f) { f.Grid(40).backColor = rgb(0, 255, 0); }},
         {"goal cell marked", [](Form1& f) { f.Grid(50).borderStyle = 1; }},
         {"wildcard lost", [](Form1& f) { f.Grid(46).caption.clear(); }},
-        {"piece cell invented", [](Form1& f) { f.Grid(21).backColor = RGB(255, 0, 0); }},
+        {"piece cell invented", [](Form1& f) { f.Grid(21).backColor = rgb(255, 0, 0); }},
         {"wall moved", [](Form1& f) { std::swap(f.Grid(0).backColor, f.Grid(21).backColor); }},
         {"half a piece marked", [](Form1& f) { f.Grid(8).borderStyle = 1; }},
         {"play caption", [](Form1& f) { f.Grid(8).caption = "?"; }},
