@@ -47,16 +47,27 @@ inline Rgb colorOf(char c) {
     return -2; // not a layout character
 }
 
-// The play board as layout rows, with "." standing for any colour the palette lacks.
-inline std::vector<std::string> playRows(const Form1& form) {
+// A board as layout rows, with "?" for a wildcard and "." for any colour the palette lacks.
+inline std::vector<std::string> rowsOf(const Form1& form, int firstCell) {
     std::vector<std::string> rows(6, std::string(6, '.'));
-    for (int i = 0; i < playCells; ++i)
+    for (int i = 0; i < playCells; ++i) {
+        const Label& cell = form.Grid(firstCell + i);
         for (const auto& entry : palette)
-            if (entry.character != "?" && form.Grid(i).backColor == entry.color) {
+            if (entry.character != "?" && cell.backColor == entry.color) {
                 rows[i / 6][i % 6] = entry.character[0];
                 break;
             }
+        if (cell.caption == "?")
+            rows[i / 6][i % 6] = '?';
+    }
     return rows;
+}
+
+inline std::vector<std::string> playRows(const Form1& form) {
+    return rowsOf(form, 0);
+}
+inline std::vector<std::string> goalRows(const Form1& form) {
+    return rowsOf(form, goalOffset);
 }
 
 inline std::vector<int> markedCells(const Form1& form) {

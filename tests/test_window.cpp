@@ -23,15 +23,18 @@ protected:
         window = std::make_unique<GameWindow>(form);
         window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
     }
 
     void click(int cellIndex) {
         QTest::mouseClick(window->cell(cellIndex), Qt::LeftButton, Qt::NoModifier, QPoint(12, 12));
     }
-    // A key stroke as the keyboard sends it; the release takes effect after the hold-back.
+    // A key stroke as the keyboard sends it, routed by Qt to whatever has the focus; the release
+    // takes effect after the hold-back.
     void stroke(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-        QTest::keyPress(window.get(), key, modifiers);
-        QTest::keyRelease(window.get(), key, modifiers);
+        QTest::keyPress(window->windowHandle(), key, modifiers);
+        QTest::keyRelease(window->windowHandle(), key, modifiers);
         settle();
     }
     void settle() { QTest::qWait(KeyReleaseFilter::holdMs * 2); }
@@ -124,7 +127,7 @@ TEST_F(WindowTest, ClicksSelectAndArrowReleasesMove) {
 // Holding a key sends release/press pairs; only the final release moves the piece.
 TEST_F(WindowTest, AutoRepeatIsIgnored) {
     click(20);
-    QTest::keyPress(window.get(), Qt::Key_Right);
+    QTest::keyPress(window->windowHandle(), Qt::Key_Right);
     for (int i = 0; i < 3; ++i) {
         // Flagged pairs, as Qt usually reports them...
         QKeyEvent release(QEvent::KeyRelease, Qt::Key_Right, Qt::NoModifier, QString(), true);
@@ -132,12 +135,12 @@ TEST_F(WindowTest, AutoRepeatIsIgnored) {
         QKeyEvent press(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier, QString(), true);
         QApplication::sendEvent(window.get(), &press);
         // ...and unflagged ones, as X11 on a busy machine sometimes does.
-        QTest::keyRelease(window.get(), Qt::Key_Right);
-        QTest::keyPress(window.get(), Qt::Key_Right);
+        QTest::keyRelease(window->windowHandle(), Qt::Key_Right);
+        QTest::keyPress(window->windowHandle(), Qt::Key_Right);
         settle();
         EXPECT_EQ(shown(20), QColor(0, 255, 0)) << "moved by a repeat";
     }
-    QTest::keyRelease(window.get(), Qt::Key_Right);
+    QTest::keyRelease(window->windowHandle(), Qt::Key_Right);
     EXPECT_EQ(shown(20), QColor(0, 255, 0)); // held back for a moment
     settle();
     EXPECT_EQ(shown(21), QColor(0, 255, 0));
@@ -147,13 +150,56 @@ TEST_F(WindowTest, AutoRepeatIsIgnored) {
 // Two keys released one after the other both count, even within the hold-back.
 TEST_F(WindowTest, QuickSuccessiveKeysAllArrive) {
     click(20);
-    QTest::keyPress(window.get(), Qt::Key_Right);
-    QTest::keyRelease(window.get(), Qt::Key_Right);
-    QTest::keyPress(window.get(), Qt::Key_Left);
-    QTest::keyRelease(window.get(), Qt::Key_Left);
+    QTest::keyPress(window->windowHandle(), Qt::Key_Right);
+    QTest::keyRelease(window->windowHandle(), Qt::Key_Right);
+    QTest::keyPress(window->windowHandle(), Qt::Key_Left);
+    QTest::keyRelease(window->windowHandle(), Qt::Key_Left);
     settle();
     EXPECT_EQ(shown(20), QColor(0, 255, 0));
     EXPECT_EQ(shown(21), QColor(0, 0, 0));
+}
+
+// A click right after a release must not overtake it: the released key moves the old piece.
+TEST_F(WindowTest, ClickAfterReleaseKeepsTheOrder) {
+    click(20); // "1"
+    QTest::keyPress(window->windowHandle(), Qt::Key_Right);
+    QTest::keyRelease(window->windowHandle(), Qt::Key_Right);
+    click(13); // "5", at once; it is blocked to the right
+    settle();
+    EXPECT_EQ(shown(21), QColor(0, 255, 0));
+    EXPECT_EQ(shown(13), QColor(0, 255, 255));
+    EXPECT_TRUE(window->cell(13)->marked());
+}
+
+// What reaches the screen: flat palette colours, a black one-pixel mark even on white, a white "?".
+TEST_F(WindowTest, PixelsOnScreen) {
+    click(20);
+    stroke(Qt::Key_Right); // "1" now under white "7"; then select "7" itself
+    click(15);
+    QImage board = window->clientArea()->grab().toImage();
+    auto pixel = [&](int x, int y) { return QColor(board.pixel(x, y)); };
+    // Cell 15 (white "7", marked) spans x 72..96, y 48..72; its edge lines are black.
+    EXPECT_EQ(pixel(84, 60), QColor(255, 255, 255));
+    for (auto [x, y] : {std::pair{72, 60}, {96, 60}, {84, 48}, {84, 72}})
+        EXPECT_EQ(pixel(x, y), QColor(0, 0, 0)) << x << "," << y;
+    EXPECT_EQ(pixel(73, 60), QColor(255, 255, 255)); // one pixel wide
+    EXPECT_EQ(pixel(84, 73), QColor(0, 255, 0));     // "1" below it, unmarked
+    // Unmarked cells are flat to their edges: the wall in cell 1, "3" in cell 8.
+    EXPECT_EQ(pixel(25, 1), QColor(102, 102, 102));
+    EXPECT_EQ(pixel(48, 24), QColor(255, 0, 255));
+    EXPECT_EQ(pixel(60, 36), QColor(255, 0, 255));
+    trigger(window->levelAction(2));
+    // Goal cell 50 (row 2, column 2) is a wildcard: black with white strokes of "?".
+    QImage goal = window->clientArea()->grab(QRect(192, 48, 25, 25)).toImage();
+    int white = 0, black = 0;
+    for (int y = 0; y < 25; ++y)
+        for (int x = 0; x < 25; ++x) {
+            QColor c(goal.pixel(x, y));
+            white += c == QColor(255, 255, 255);
+            black += c == QColor(0, 0, 0);
+        }
+    EXPECT_GT(white, 4);
+    EXPECT_GT(black, 300);
 }
 
 TEST_F(WindowTest, RestartRecreatesEveryRuntimeCell) {
@@ -164,6 +210,7 @@ TEST_F(WindowTest, RestartRecreatesEveryRuntimeCell) {
     stroke(Qt::Key_Right);
     trigger(window->levelAction(8));
     EXPECT_EQ(cellWidgets(), 72);
+    EXPECT_EQ(before[0], window->cell(0)); // the design's own cell 0 stays
     for (int k = 1; k < 72; ++k)
         EXPECT_TRUE(before[k].isNull()) << "cell " << k << " survived the restart";
     EXPECT_EQ(window->nameLabel()->text(), "Traffic");
