@@ -10,8 +10,12 @@ namespace nudgeboard::solver {
 namespace {
 
 std::string format(const char* pattern, auto... values) {
-    char line[256];
-    std::snprintf(line, sizeof line, pattern, values...);
+    int size = std::snprintf(nullptr, 0, pattern, values...);
+    if (size <= 0)
+        return {};
+    std::string line(static_cast<std::size_t>(size) + 1, '\0'); // a long key list fits too
+    std::snprintf(line.data(), line.size(), pattern, values...);
+    line.pop_back();
     return line;
 }
 
