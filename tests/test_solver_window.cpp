@@ -3,6 +3,7 @@
 #include "app/qt/cellwidget.h"
 #include "app/qt/gamewindow.h"
 #include "solver/search.h"
+#include "window_fixture.h"
 
 #include <QAction>
 #include <QLabel>
@@ -11,24 +12,9 @@
 
 using namespace nudgeboard;
 
-namespace {
+using SolverWindow = nudgeboard::testing::WindowTest;
 
-Qt::Key qtKey(int keyCode) {
-    switch (keyCode) {
-    case vkLeft:
-        return Qt::Key_Left;
-    case vkUp:
-        return Qt::Key_Up;
-    case vkRight:
-        return Qt::Key_Right;
-    default:
-        return Qt::Key_Down;
-    }
-}
-
-} // namespace
-
-TEST(SolverWindow, SolutionsSolveLevelsByMouseAndKeyboard) {
+TEST_F(SolverWindow, SolutionsSolveLevelsByMouseAndKeyboard) {
     for (int level : {1, 5}) {
         SCOPED_TRACE("level " + std::to_string(level));
         auto puzzle = solver::Puzzle::builtIn(level);
@@ -36,27 +22,20 @@ TEST(SolverWindow, SolutionsSolveLevelsByMouseAndKeyboard) {
         solver::Solution solution = solver::solve(*puzzle, solver::Metric::Moves);
         ASSERT_EQ(solution.outcome, solver::Solution::Outcome::Solved);
 
-        Form1 form;
-        GameWindow window(form);
-        window.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-        window.levelAction(level)->trigger();
+        trigger(window->levelAction(level));
         for (const auto& step : solution.steps) {
-            ASSERT_NE(window.nameLabel()->text(), "SOLVED!!");
-            QTest::mouseClick(window.cell(step.cell), Qt::LeftButton, Qt::NoModifier,
-                              QPoint(12, 12));
-            ASSERT_TRUE(window.cell(step.cell)->marked());
-            QTest::keyPress(&window, qtKey(step.keyCode));
-            QTest::keyRelease(&window, qtKey(step.keyCode));
-            QTest::qWait(KeyReleaseFilter::holdMs * 2);
+            ASSERT_NE(window->nameLabel()->text(), "SOLVED!!");
+            click(step.cell);
+            ASSERT_TRUE(window->cell(step.cell)->marked());
+            stroke(nudgeboard::testing::qtKey(step.keyCode));
         }
         int par = Form1::levelPar(level);
-        EXPECT_EQ(window.nameLabel()->text(), "SOLVED!!");
-        EXPECT_EQ(window.movesLabel()->text(),
+        EXPECT_EQ(window->nameLabel()->text(), "SOLVED!!");
+        EXPECT_EQ(window->movesLabel()->text(),
                   QString("Moves: %1 (%2)").arg(solution.moves).arg(par));
         QColor expected = solution.moves < par    ? QColor(0, 255, 255)
                           : solution.moves == par ? QColor(0, 255, 0)
                                                   : QColor(255, 0, 0);
-        EXPECT_EQ(window.movesLabel()->palette().color(QPalette::Window), expected);
+        EXPECT_EQ(window->movesLabel()->palette().color(QPalette::Window), expected);
     }
 }

@@ -3,6 +3,7 @@
 #include "app/qt/cellwidget.h"
 #include "app/qt/gamewindow.h"
 #include "board.h"
+#include "window_fixture.h"
 
 #include <QAction>
 #include <QLabel>
@@ -11,42 +12,9 @@
 #include <QPointer>
 #include <QTest>
 #include <gtest/gtest.h>
-#include <map>
 
 using namespace nudgeboard;
-
-namespace {
-
-class WindowTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        window = std::make_unique<GameWindow>(form);
-        window->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-        window->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-    }
-
-    void click(int cellIndex) {
-        QTest::mouseClick(window->cell(cellIndex), Qt::LeftButton, Qt::NoModifier, QPoint(12, 12));
-    }
-    // A key stroke as the keyboard sends it, routed by Qt to whatever has the focus; the release
-    // takes effect after the hold-back.
-    void stroke(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-        QTest::keyPress(window->windowHandle(), key, modifiers);
-        QTest::keyRelease(window->windowHandle(), key, modifiers);
-        settle();
-    }
-    void settle() { QTest::qWait(KeyReleaseFilter::holdMs * 2); }
-    void trigger(QAction* action) { action->trigger(); }
-    int cellWidgets() const { return window->clientArea()->findChildren<CellWidget*>().size(); }
-    QColor shown(int cellIndex) const { return window->cell(cellIndex)->color(); }
-
-    Form1 form;
-    std::unique_ptr<GameWindow> window;
-};
-
-} // namespace
+using namespace nudgeboard::testing;
 
 TEST_F(WindowTest, TitleClientAreaAndControls) {
     EXPECT_EQ(window->windowTitle(), "Nudgeboard");
@@ -229,16 +197,12 @@ TEST_F(WindowTest, RestartRecreatesEveryRuntimeCell) {
 
 // Level 1 from its start to "SOLVED!!", by mouse and keyboard.
 TEST_F(WindowTest, PlayLevelOneToSolved) {
-    const std::map<int, Qt::Key> keys{{vkLeft, Qt::Key_Left},
-                                      {vkUp, Qt::Key_Up},
-                                      {vkRight, Qt::Key_Right},
-                                      {vkDown, Qt::Key_Down}};
-    for (auto [cellIndex, key] : nudgeboard::testing::levelOneSolution) {
+    for (auto [cellIndex, key] : levelOneSolution) {
         ASSERT_EQ(window->nameLabel()->text(), "9 Puzzle");
         QColor piece = shown(cellIndex);
         click(cellIndex);
         ASSERT_TRUE(window->cell(cellIndex)->marked());
-        stroke(keys.at(key));
+        stroke(qtKey(key));
         ASSERT_NE(shown(cellIndex), piece) << "cell " << cellIndex << " did not move";
     }
     EXPECT_EQ(window->nameLabel()->text(), "SOLVED!!");

@@ -3,6 +3,7 @@
 #include "app/qt/cellwidget.h"
 #include "app/qt/gamewindow.h"
 #include "random_play.h"
+#include "window_fixture.h"
 
 #include <QAction>
 #include <QApplication>
@@ -16,21 +17,6 @@ using namespace nudgeboard;
 using namespace nudgeboard::testing;
 
 namespace {
-
-Qt::Key qtKey(int virtualKeyCode) {
-    switch (virtualKeyCode) {
-    case vkLeft:
-        return Qt::Key_Left;
-    case vkUp:
-        return Qt::Key_Up;
-    case vkRight:
-        return Qt::Key_Right;
-    case vkDown:
-        return Qt::Key_Down;
-    default:
-        return virtualKeyCode % 2 ? Qt::Key_A : Qt::Key_Space;
-    }
-}
 
 Qt::KeyboardModifiers modifiers(int shift) {
     Qt::KeyboardModifiers m;
@@ -97,16 +83,7 @@ std::string mirrored(const GameWindow& window, const Form1& form) {
     return {};
 }
 
-class StressTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        window = std::make_unique<GameWindow>(form);
-        window->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-    }
-    Form1 form;
-    std::unique_ptr<GameWindow> window;
-};
+using StressTest = WindowTest;
 
 } // namespace
 

@@ -1,0 +1,60 @@
+// A game window shown offscreen, with the player's mouse and keyboard as real Qt events.
+#pragma once
+
+#include "app/form1.h"
+#include "app/qt/cellwidget.h"
+#include "app/qt/gamewindow.h"
+
+#include <QAction>
+#include <QTest>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace nudgeboard::testing {
+
+// The Qt key behind a key code the game's handler takes; other codes become keys it ignores.
+inline Qt::Key qtKey(int keyCode) {
+    switch (keyCode) {
+    case vkLeft:
+        return Qt::Key_Left;
+    case vkUp:
+        return Qt::Key_Up;
+    case vkRight:
+        return Qt::Key_Right;
+    case vkDown:
+        return Qt::Key_Down;
+    default:
+        return keyCode % 2 ? Qt::Key_A : Qt::Key_Space;
+    }
+}
+
+class WindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        window = std::make_unique<GameWindow>(form);
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    }
+
+    void click(int cellIndex) {
+        QTest::mouseClick(window->cell(cellIndex), Qt::LeftButton, Qt::NoModifier, QPoint(12, 12));
+    }
+    // A key stroke as the keyboard sends it, routed by Qt to whatever has the focus; the release
+    // takes effect after the hold-back.
+    void stroke(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QTest::keyPress(window->windowHandle(), key, modifiers);
+        QTest::keyRelease(window->windowHandle(), key, modifiers);
+        settle();
+    }
+    void settle() { QTest::qWait(KeyReleaseFilter::holdMs * 2); }
+    void trigger(QAction* action) { action->trigger(); }
+    int cellWidgets() const { return window->clientArea()->findChildren<CellWidget*>().size(); }
+    QColor shown(int cellIndex) const { return window->cell(cellIndex)->color(); }
+
+    Form1 form;
+    std::unique_ptr<GameWindow> window;
+};
+
+} // namespace nudgeboard::testing
