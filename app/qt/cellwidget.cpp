@@ -12,9 +12,12 @@ QColor toQColor(int rgb) {
     return QColor(rgb & 0xFF, (rgb >> 8) & 0xFF, (rgb >> 16) & 0xFF);
 }
 
+QString toQString(std::string_view text) {
+    return QString::fromUtf8(text.data(), qsizetype(text.size()));
+}
+
 QFont toQFont(const Font& font) {
-    return QFont(QString::fromUtf8(font.family.data(), qsizetype(font.family.size())), font.points,
-                 font.weight);
+    return QFont(toQString(font.family), font.points, font.weight);
 }
 
 CellWidget::CellWidget(int index, QWidget* parent) : QWidget(parent), index_(index) {

@@ -5,6 +5,7 @@
 #include <QFont>
 #include <QString>
 #include <QWidget>
+#include <string_view>
 
 namespace nudgeboard {
 
@@ -52,5 +53,6 @@ protected:
 
 QColor toQColor(int rgb);
 QFont toQFont(const Font& font);
+QString toQString(std::string_view text);
 
 } // namespace nudgeboard

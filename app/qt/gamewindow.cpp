@@ -80,7 +80,7 @@ QLabel* makeLabel(QWidget* parent) {
 GameWindow::GameWindow(Form1& form, QWidget* parent)
     : QMainWindow(parent), form_(form), client_(new QWidget(this)), nameof_(makeLabel(client_)),
       numMoves_(makeLabel(client_)) {
-    setWindowTitle(QString::fromUtf8(Form1::title.data(), qsizetype(Form1::title.size())));
+    setWindowTitle(toQString(Form1::title));
     client_->setFixedSize(Form1::clientWidth, Form1::clientHeight);
     client_->setFocusPolicy(Qt::NoFocus);
     setCentralWidget(client_);
@@ -102,11 +102,9 @@ GameWindow::GameWindow(Form1& form, QWidget* parent)
 }
 
 void GameWindow::buildMenus() {
-    QMenu* loadLevel = menuBar()->addMenu(QString::fromUtf8(
-        Form1::loadLevelCaption.data(), qsizetype(Form1::loadLevelCaption.size())));
+    QMenu* loadLevel = menuBar()->addMenu(toQString(Form1::loadLevelCaption));
     for (const auto& item : Form1::levelItems) {
-        QAction* action = loadLevel->addAction(
-            QString::fromUtf8(item.caption.data(), qsizetype(item.caption.size())));
+        QAction* action = loadLevel->addAction(toQString(item.caption));
         int index = item.index;
         connect(action, &QAction::triggered, this, [this, index] {
             keys_.flush();
@@ -116,8 +114,7 @@ void GameWindow::buildMenus() {
         levels_[static_cast<std::size_t>(index - 1)] = action;
     }
     // A command on the bar itself, with no drop-down list.
-    reset_ = menuBar()->addAction(QString::fromUtf8(Form1::resetEntry.caption.data(),
-                                                    qsizetype(Form1::resetEntry.caption.size())));
+    reset_ = menuBar()->addAction(toQString(Form1::resetEntry.caption));
     connect(reset_, &QAction::triggered, this, [this] {
         keys_.flush();
         form_.mnuReset_Click();
