@@ -87,6 +87,8 @@ public:
     // Puts piece k at `anchor` in canonical position p whose key is `key`, keeping both in step
     // and p canonical. Returns the piece's new number. The fast form of slid, canonicalize, pack.
     int place(Position& p, Key& key, int k, int anchor) const;
+    // The key place would give, with p left as it is.
+    Key placedKey(const Position& p, Key key, int k, int anchor) const;
     // Whether the level looks the same in a mirror held beside it: walls, goal and start alike,
     // each piece swapped for one of the mirrored shape that the goal treats the same. A
     // position and its mirror image then lie equally far from the start and from the goal.
@@ -156,6 +158,25 @@ constexpr bool slideAllowed(Mask piece, Mask others, int direction) {
     default:
         return false;
     }
+}
+
+inline Key Puzzle::placedKey(const Position& p, Key key, int k, int anchor) const {
+    // As place: the pieces the moved one overtakes shift one rank each, keeping their anchors.
+    const std::vector<int>& members = groups_[pieces_[k].group].members;
+    const auto& weight = weight_;
+    int j = rank_[k];
+    key -= weight[k][p.anchor[k]];
+    while (j > 0 && p.anchor[members[j - 1]] > anchor) {
+        int passed = members[j - 1], here = members[j];
+        key += weight[here][p.anchor[passed]] - weight[passed][p.anchor[passed]];
+        --j;
+    }
+    while (j + 1 < static_cast<int>(members.size()) && p.anchor[members[j + 1]] < anchor) {
+        int passed = members[j + 1], here = members[j];
+        key += weight[here][p.anchor[passed]] - weight[passed][p.anchor[passed]];
+        ++j;
+    }
+    return key + weight[members[j]][anchor];
 }
 
 template <class F> void Puzzle::forEachSlide(const Position& p, F&& f) const {

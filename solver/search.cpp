@@ -232,11 +232,13 @@ void collectSteps(const Puzzle& puzzle, Metric metric, const std::vector<Key>& c
     out.slides = static_cast<int>(out.steps.size());
 }
 
+// A position one run (or slide) from a stored one: piece k of entry `parent` moved to `anchor`.
+// The position itself is built only if its key is new.
 struct Candidate {
-    Position position;
-    std::uint64_t hash;
-    Key key;
-    std::int8_t moved; // the piece that moved, numbered in the new position
+    Key key; // shared with the mirror image
+    std::uint32_t parent;
+    std::uint8_t piece;
+    std::uint8_t anchor;
 };
 
 } // namespace
@@ -287,26 +289,65 @@ Solution solve(const Puzzle& puzzle, Metric metric, const Limits& limits) {
         other.join();
     };
 
-    auto expand = [&](const Entry& e, Worker& w) {
+    auto entryAt = [&](std::size_t i) -> const Entry& {
+        return i < current[0].size() ? current[0][i] : current[1][i - current[0].size()];
+    };
+    const bool mirror = puzzle.mirrorSymmetric();
+    auto expand = [&](std::size_t index, const Entry& e, Worker& w) {
+        constexpr Mask board = (Mask{1} << 36) - 1;
+        constexpr Mask column0 = 0x041041041ULL;
+        const Position& p = e.position;
+        std::array<Mask, maxPieces> masks;
+        Mask all = puzzle.walls();
+        for (int k = 0; k < puzzle.pieceCount(); ++k) {
+            masks[k] = puzzle.maskOf(p, k);
+            all |= masks[k];
+        }
+        Key imageKey = e.key;
+        Position image = mirror ? puzzle.mirrorOf(p, imageKey) : p;
+        // Only a run of the one piece out of place, if just one is, can complete the goal.
+        std::uint64_t wrong = puzzle.misplaced(p);
         // Under the counter, running the piece that just moved again only reaches positions its
         // own run reached already.
         int skip = metric == Metric::Moves ? e.last : noPiece;
-        forEachNeighbour(puzzle, metric, e.position, e.key, skip, noPiece,
-                         [&](const Next& n, auto&&) {
-                             if (w.goal)
-                                 return;
-                             // A position and its mirror image share the smaller key.
-                             bool image = n.imageKey < n.key;
-                             Key key = image ? n.imageKey : n.key;
-                             std::uint64_t hash = PositionTable::hash(key);
-                             w.byShard[shardOf(hash)].push_back(
-                                 {image ? n.image : n.position, hash, key,
-                                  static_cast<std::int8_t>(image ? n.imageMoved : n.moved)});
-                             if (puzzle.isGoal(n.position)) {
-                                 w.goal = true;
-                                 w.goalKey = key;
-                             }
-                         });
+        Mask empty = board & ~all;
+        Mask besideEmpty = ((empty << 1) & ~column0) | ((empty >> 1) & ~(column0 << 5)) |
+                           (empty << 6) | (empty >> 6);
+        for (int k = 0; k < puzzle.pieceCount() && !w.goal; ++k) {
+            if (k == skip || (masks[k] & besideEmpty) == 0)
+                continue;
+            int imageK = mirror ? puzzle.imageOf(image, k, p.anchor[k]) : k;
+            bool mayFinish = (wrong & ~(std::uint64_t{1} << k)) == 0;
+            auto add = [&](int anchor) {
+                if (w.goal)
+                    return;
+                // A position and its mirror image share the smaller key.
+                Key key = puzzle.placedKey(p, e.key, k, anchor);
+                if (mirror)
+                    key = std::min(key, puzzle.placedKey(image, imageKey, imageK,
+                                                         puzzle.mirrorAnchor(k, anchor)));
+                w.byShard[shardOf(PositionTable::hash(key))].push_back(
+                    {key, static_cast<std::uint32_t>(index), static_cast<std::uint8_t>(k),
+                     static_cast<std::uint8_t>(anchor)});
+                if (mayFinish) {
+                    Position q = p;
+                    Key qKey = e.key;
+                    puzzle.place(q, qKey, k, anchor);
+                    if (puzzle.isGoal(q)) {
+                        w.goal = true;
+                        w.goalKey = key;
+                    }
+                }
+            };
+            Mask others = all & ~masks[k];
+            if (metric == Metric::Slides) {
+                for (int d = 0; d < directionCount; ++d)
+                    if (slideAllowed(masks[k], others, d))
+                        add(p.anchor[k] + cellOffset[d]);
+            } else {
+                forEachReach(puzzle, p, k, others, [&](int anchor, auto&&) { add(anchor); });
+            }
+        }
     };
 
     // Files one shard's candidates; their slots are fetched ahead, since nearly every lookup
@@ -318,17 +359,22 @@ Solution solve(const Puzzle& puzzle, Metric metric, const Limits& limits) {
             for (std::size_t at = 0; at < list.size(); at += 64) {
                 std::size_t end = std::min(list.size(), at + 64);
                 for (std::size_t i = at; i < end; ++i)
-                    tables[shard].prefetch(list[i].hash);
+                    tables[shard].prefetch(PositionTable::hash(list[i].key));
                 for (std::size_t i = at; i < end; ++i) {
                     const Candidate& c = list[i];
-                    if (!tables[shard].add(c.key, c.hash, layer + 1))
+                    if (!tables[shard].add(c.key, PositionTable::hash(c.key), layer + 1))
                         continue;
-                    next[shard].push_back({c.position, c.key, c.moved});
-                    std::uint64_t wrong = puzzle.misplaced(c.position);
+                    // Stored as reached, not as its mirror image: the image's neighbours are the
+                    // images of its neighbours, and they share their keys.
+                    const Entry& parent = entryAt(c.parent);
+                    Entry& e = next[shard].emplace_back(parent);
+                    e.last = static_cast<std::int8_t>(
+                        puzzle.place(e.position, e.key, c.piece, c.anchor));
+                    std::uint64_t wrong = puzzle.misplaced(e.position);
                     if (w.beyond || wrong == 0 || (wrong & (wrong - 1)) != 0)
                         continue; // one step completes the goal only if one piece is out of place
                     forEachNeighbour(
-                        puzzle, metric, c.position, c.key, noPiece, std::countr_zero(wrong),
+                        puzzle, metric, e.position, e.key, noPiece, std::countr_zero(wrong),
                         [&](const Next& n, auto&&) {
                             if (!w.beyond && puzzle.isGoal(n.position)) {
                                 w.beyond = true;
@@ -344,16 +390,13 @@ Solution solve(const Puzzle& puzzle, Metric metric, const Limits& limits) {
     constexpr std::size_t chunk = 1 << 15;
     while (!solved && (!current[0].empty() || !current[1].empty()) && stored() < limits.maxStates) {
         std::size_t total = current[0].size() + current[1].size();
-        auto entryAt = [&](std::size_t i) -> const Entry& {
-            return i < current[0].size() ? current[0][i] : current[1][i - current[0].size()];
-        };
         for (std::size_t from = 0; from < total && !solved; from += chunk) {
             std::size_t to = std::min(total, from + chunk), middle = from + (to - from) / 2;
             bothThreads(to - from, [&](int t) {
                 Worker& w = workers[t];
                 for (std::size_t i = t == 0 ? from : middle; i < (t == 0 ? middle : to) && !w.goal;
                      ++i)
-                    expand(entryAt(i), w);
+                    expand(i, entryAt(i), w);
             });
             bothThreads(to - from, file);
             for (Worker& w : workers) {
