@@ -21,10 +21,14 @@ namespace {
 
 constexpr int noPiece = -1;
 
+// Each thread writes its own table, list of new entries and worker: they get a cache line each,
+// else the two cores keep taking the shared line from each other.
+constexpr std::size_t cacheLine = 64;
+
 // A position's key with its layer: the top two bits hold 1 + layer mod 3, 0 marks a free slot.
 // Moves can be undone, so neighbouring positions lie at most one layer apart and the layer mod 3
 // tells a predecessor from a successor.
-class PositionTable {
+class alignas(cacheLine) PositionTable {
 public:
     PositionTable() : slots_(std::size_t{1} << 16) {}
 
@@ -259,7 +263,8 @@ Solution solve(const Puzzle& puzzle, Metric metric, const Limits& limits) {
         std::int8_t last; // the piece that moved into this position, or noPiece
     };
     using Entries = std::vector<Entry, BigAllocator<Entry>>;
-    std::array<Entries, 2> current, next;
+    struct alignas(cacheLine) Shard : Entries {};
+    std::array<Shard, 2> current, next;
     Key startKey = puzzle.pack(puzzle.start());
     std::uint64_t startHash = PositionTable::hash(startKey);
     tables[shardOf(startHash)].add(startKey, startHash, 0);
@@ -268,7 +273,7 @@ Solution solve(const Puzzle& puzzle, Metric metric, const Limits& limits) {
     bool solved = puzzle.isGoal(puzzle.start());
     int layer = 0;
 
-    struct Worker {
+    struct alignas(cacheLine) Worker {
         std::array<std::vector<Candidate>, 2> byShard; // phase one's output
         bool goal = false;
         Key goalKey = 0;
