@@ -384,6 +384,14 @@ template <class F> void Puzzle::mirrorGroup(const Position& p, const Group& g, F
 }
 
 Position Puzzle::mirrorOf(const Position& p, Key& key) const {
+    std::array<std::uint8_t, maxPieces> images;
+    return mirrorOf(p, key, images);
+}
+
+Position Puzzle::mirrorOf(const Position& p, Key& key,
+                          std::array<std::uint8_t, maxPieces>& images) const {
+    for (int k = 0; k < pieceCount(); ++k)
+        images[k] = static_cast<std::uint8_t>(k);
     for (const Group& g : groups_)
         if (g.mirror < 0) {
             key = pack(p);
@@ -393,8 +401,9 @@ Position Puzzle::mirrorOf(const Position& p, Key& key) const {
     key = 0;
     for (const Group& g : groups_) {
         const std::vector<int>& to = groups_[g.mirror].members;
-        mirrorGroup(p, g, [&](int j, int, int a) {
+        mirrorGroup(p, g, [&](int j, int i, int a) {
             image.anchor[to[j]] = static_cast<std::uint8_t>(a);
+            images[g.members[i]] = static_cast<std::uint8_t>(to[j]);
             key += weight_[to[j]][a];
         });
     }

@@ -96,6 +96,9 @@ public:
     // The canonical mirror image of canonical p, with its key in `key`; p itself if the level
     // has no mirror image.
     Position mirrorOf(const Position& p, Key& key) const;
+    // The same, and in `images` for every piece of p the piece of the image that is its image.
+    Position mirrorOf(const Position& p, Key& key,
+                      std::array<std::uint8_t, maxPieces>& images) const;
     // Where piece k's anchor a lands in the mirror.
     int mirrorAnchor(int k, int a) const { return a - a % 6 + 6 - piece(k).width - a % 6; }
     // The piece of `image` (a mirror image of p) that is the image of p's piece k at anchor a.

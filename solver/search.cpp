@@ -309,7 +309,8 @@ Solution solve(const Puzzle& puzzle, Metric metric, const Limits& limits) {
             all |= masks[k];
         }
         Key imageKey = e.key;
-        Position image = mirror ? puzzle.mirrorOf(p, imageKey) : p;
+        std::array<std::uint8_t, maxPieces> images; // piece k of p is piece images[k] of image
+        Position image = mirror ? puzzle.mirrorOf(p, imageKey, images) : p;
         // Only a run of the one piece out of place, if just one is, can complete the goal.
         std::uint64_t wrong = puzzle.misplaced(p);
         // Under the counter, running the piece that just moved again only reaches positions its
@@ -321,7 +322,7 @@ Solution solve(const Puzzle& puzzle, Metric metric, const Limits& limits) {
         for (int k = 0; k < puzzle.pieceCount() && !w.goal; ++k) {
             if (k == skip || (masks[k] & besideEmpty) == 0)
                 continue;
-            int imageK = mirror ? puzzle.imageOf(image, k, p.anchor[k]) : k;
+            int imageK = mirror ? images[k] : k;
             bool mayFinish = (wrong & ~(std::uint64_t{1} << k)) == 0;
             auto add = [&](int anchor) {
                 if (w.goal)
