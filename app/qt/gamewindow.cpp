@@ -106,20 +106,14 @@ void GameWindow::buildMenus() {
     for (const auto& item : Form1::levelItems) {
         QAction* action = loadLevel->addAction(toQString(item.caption));
         int index = item.index;
-        connect(action, &QAction::triggered, this, [this, index] {
-            keys_.flush();
-            form_.mnuL_Click(index);
-            mirror();
-        });
+        connect(action, &QAction::triggered, this,
+                [this, index] { deliver([&] { form_.mnuL_Click(index); }); });
         levels_[static_cast<std::size_t>(index - 1)] = action;
     }
     // A command on the bar itself, with no drop-down list.
     reset_ = menuBar()->addAction(toQString(Form1::resetEntry.caption));
-    connect(reset_, &QAction::triggered, this, [this] {
-        keys_.flush();
-        form_.mnuReset_Click();
-        mirror();
-    });
+    connect(reset_, &QAction::triggered, this,
+            [this] { deliver([&] { form_.mnuReset_Click(); }); });
 }
 
 QAction* GameWindow::levelAction(int level) const {
@@ -137,11 +131,8 @@ void GameWindow::recreateCells() {
         auto& widget = cells_[static_cast<std::size_t>(k)];
         if (form_.Grid.exists(k) && widget == nullptr) {
             widget = new CellWidget(k, client_);
-            connect(widget, &CellWidget::clicked, this, [this](int index) {
-                keys_.flush(); // a key released before the click acts before it
-                form_.Grid_Click(index);
-                mirror();
-            });
+            connect(widget, &CellWidget::clicked, this,
+                    [this](int index) { deliver([&] { form_.Grid_Click(index); }); });
         }
     }
     for (auto* frame : frames_)

@@ -37,6 +37,13 @@ protected:
     void keyReleaseEvent(QKeyEvent* event) override;
 
 private:
+    // Runs a click or menu handler of the game, then shows its effect. A key release still held
+    // back by the filter happened first, so it goes to the game first.
+    template <class Handler> void deliver(Handler handler) {
+        keys_.flush();
+        handler();
+        mirror();
+    }
     void buildMenus();
     void recreateCells();
 

@@ -20,7 +20,6 @@ public:
     void release(int key, Qt::KeyboardModifiers modifiers, bool autoRepeat);
     // Delivers a held-back release at once (before a restart, say, or in tests).
     void flush();
-    bool holding() const { return holding_; }
 
 signals:
     void released(int key, Qt::KeyboardModifiers modifiers);
