@@ -48,14 +48,19 @@ void BM_AllLevelsFewestMoves(benchmark::State& state) {
 }
 BENCHMARK(BM_AllLevelsFewestMoves)->Unit(benchmark::kMillisecond)->MinTime(3.0)->UseRealTime();
 
-void BM_LevelFewestMoves(benchmark::State& state) {
+// One level, by the number the benchmark's argument gives.
+void solveLevel(benchmark::State& state, Metric metric) {
     Puzzle puzzle = *Puzzle::builtIn(static_cast<int>(state.range(0)));
     Solution s;
     for (auto _ : state) {
-        s = solve(puzzle, Metric::Moves);
-        benchmark::DoNotOptimize(s.moves);
+        s = solve(puzzle, metric);
+        benchmark::DoNotOptimize(s.states);
     }
-    report(state, static_cast<double>(s.states), s.moves);
+    report(state, static_cast<double>(s.states), metric == Metric::Moves ? s.moves : s.slides);
+}
+
+void BM_LevelFewestMoves(benchmark::State& state) {
+    solveLevel(state, Metric::Moves);
 }
 BENCHMARK(BM_LevelFewestMoves)
     ->DenseRange(1, levelCountBuiltIn)
@@ -63,13 +68,7 @@ BENCHMARK(BM_LevelFewestMoves)
     ->UseRealTime();
 
 void BM_LevelFewestSlides(benchmark::State& state) {
-    Puzzle puzzle = *Puzzle::builtIn(static_cast<int>(state.range(0)));
-    Solution s;
-    for (auto _ : state) {
-        s = solve(puzzle, Metric::Slides);
-        benchmark::DoNotOptimize(s.slides);
-    }
-    report(state, static_cast<double>(s.states), s.slides);
+    solveLevel(state, Metric::Slides);
 }
 BENCHMARK(BM_LevelFewestSlides)
     ->DenseRange(1, levelCountBuiltIn)
