@@ -95,27 +95,25 @@ TEST_F(WindowTest, ClicksSelectAndArrowReleasesMove) {
 // Holding a key sends release/press pairs; only the final release moves the piece.
 TEST_F(WindowTest, AutoRepeatIsIgnored) {
     click(20);
-    QTest::keyPress(window->windowHandle(), Qt::Key_Right);
-    for (int i = 0; i < 3; ++i) {
+    send(QEvent::KeyPress, Qt::Key_Right, 1000);
+    for (quint64 t = 1500; t < 1800; t += 100) {
         // Flagged pairs, as Qt usually reports them...
-        QKeyEvent release(QEvent::KeyRelease, Qt::Key_Right, Qt::NoModifier, QString(), true);
-        QApplication::sendEvent(window.get(), &release);
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier, QString(), true);
-        QApplication::sendEvent(window.get(), &press);
-        // ...and unflagged ones, as X11 on a busy machine sometimes does.
-        QTest::keyRelease(window->windowHandle(), Qt::Key_Right);
-        QTest::keyPress(window->windowHandle(), Qt::Key_Right);
+        send(QEvent::KeyRelease, Qt::Key_Right, t, true);
+        send(QEvent::KeyPress, Qt::Key_Right, t, true);
+        // ...and unflagged ones, as X11 does when the press is not yet queued: one timestamp.
+        send(QEvent::KeyRelease, Qt::Key_Right, t + 50);
+        send(QEvent::KeyPress, Qt::Key_Right, t + 50);
         settle();
         EXPECT_EQ(shown(20), QColor(0, 255, 0)) << "moved by a repeat";
     }
-    QTest::keyRelease(window->windowHandle(), Qt::Key_Right);
+    send(QEvent::KeyRelease, Qt::Key_Right, 2000);
     EXPECT_EQ(shown(20), QColor(0, 255, 0)); // held back for a moment
     settle();
     EXPECT_EQ(shown(21), QColor(0, 255, 0));
     EXPECT_EQ(form.moveCount, 1);
 }
 
-// Two keys released one after the other both count, even within the hold-back.
+// Every stroke counts, even when its release and the next press come in one go.
 TEST_F(WindowTest, QuickSuccessiveKeysAllArrive) {
     click(20);
     QTest::keyPress(window->windowHandle(), Qt::Key_Right);
@@ -125,6 +123,25 @@ TEST_F(WindowTest, QuickSuccessiveKeysAllArrive) {
     settle();
     EXPECT_EQ(shown(20), QColor(0, 255, 0));
     EXPECT_EQ(shown(21), QColor(0, 0, 0));
+    // Two strokes of one key a millisecond apart: "C" of "Traffic" has two empty squares.
+    trigger(window->levelAction(8));
+    click(25);
+    for (quint64 t : {100, 101}) {
+        send(QEvent::KeyPress, Qt::Key_Right, t);
+        send(QEvent::KeyRelease, Qt::Key_Right, t);
+    }
+    settle();
+    EXPECT_EQ(shown(27), QColor(102, 255, 0));
+    EXPECT_EQ(shown(26), QColor(0, 0, 0));
+}
+
+// A release whose press went elsewhere (to an open menu, say) moves nothing.
+TEST_F(WindowTest, ReleaseWithoutPressIsIgnored) {
+    click(20);
+    send(QEvent::KeyRelease, Qt::Key_Right, 100);
+    settle();
+    EXPECT_EQ(shown(20), QColor(0, 255, 0));
+    EXPECT_EQ(form.moveCount, 0);
 }
 
 // A click right after a release must not overtake it: the released key moves the old piece.
@@ -168,6 +185,13 @@ TEST_F(WindowTest, PixelsOnScreen) {
         }
     EXPECT_GT(white, 4);
     EXPECT_GT(black, 300);
+    // A cell raised for its mark never covers an outline, even once unmarked.
+    trigger(window->levelAction(8));
+    click(0);
+    click(25);
+    board = window->clientArea()->grab().toImage();
+    EXPECT_EQ(pixel(12, 0), QColor(0, 0, 0));
+    EXPECT_EQ(pixel(0, 12), QColor(0, 0, 0));
 }
 
 TEST_F(WindowTest, RestartRecreatesEveryRuntimeCell) {

@@ -29,9 +29,13 @@ Qt::KeyboardModifiers modifiers(int shift) {
     return m;
 }
 
+// The X server's clock: a repeat's release and press share a time, a new stroke comes later.
+quint64 serverTime = 0;
+
 void sendKey(QWidget* window, QEvent::Type type, Qt::Key key, Qt::KeyboardModifiers m,
              bool repeat) {
     QKeyEvent event(type, key, m, QString(), repeat);
+    event.setTimestamp(serverTime);
     QApplication::sendEvent(window, &event);
 }
 
@@ -47,12 +51,16 @@ void deliver(GameWindow& window, const Event& e) {
         sendKey(&window, QEvent::KeyPress, key, m, false);
         if (e.autoRepeat) {
             // A held key: flagged and unflagged repeat pairs, then the real release.
+            serverTime += 30;
             sendKey(&window, QEvent::KeyRelease, key, m, true);
             sendKey(&window, QEvent::KeyPress, key, m, true);
+            serverTime += 30;
             sendKey(&window, QEvent::KeyRelease, key, m, false);
             sendKey(&window, QEvent::KeyPress, key, m, false);
         }
+        serverTime += 10;
         sendKey(&window, QEvent::KeyRelease, key, m, false);
+        serverTime += 10;
         window.keyFilter().flush(); // the hold-back elapses before the player's next stroke
         break;
     }

@@ -6,6 +6,8 @@
 #include "app/qt/gamewindow.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QKeyEvent>
 #include <QTest>
 #include <gtest/gtest.h>
 #include <memory>
@@ -47,6 +49,12 @@ protected:
         QTest::keyPress(window->windowHandle(), key, modifiers);
         QTest::keyRelease(window->windowHandle(), key, modifiers);
         settle();
+    }
+    // A key event straight to the window, with the timestamp the X server would give it.
+    void send(QEvent::Type type, Qt::Key key, quint64 timestamp, bool autoRepeat = false) {
+        QKeyEvent event(type, key, Qt::NoModifier, QString(), autoRepeat);
+        event.setTimestamp(timestamp);
+        QApplication::sendEvent(window.get(), &event);
     }
     void settle() { QTest::qWait(KeyReleaseFilter::holdMs * 2); }
     void trigger(QAction* action) { action->trigger(); }

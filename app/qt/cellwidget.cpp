@@ -25,7 +25,8 @@ CellWidget::CellWidget(int index, QWidget* parent) : QWidget(parent), index_(ind
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void CellWidget::mirror(const Label& cell) {
+bool CellWidget::mirror(const Label& cell) {
+    bool raised = false;
     QRect geometry(cell.left, cell.top, cell.width, cell.height);
     if (this->geometry() != geometry)
         setGeometry(geometry);
@@ -36,8 +37,10 @@ void CellWidget::mirror(const Label& cell) {
     if (color != color_ || textColor != textColor_ || marked != marked_ || caption != caption_) {
         color_ = color;
         textColor_ = textColor;
-        if (marked && !marked_)
+        if (marked && !marked_) {
             raise(); // neighbours overlap by a pixel: the whole mark must stay in sight
+            raised = true;
+        }
         marked_ = marked;
         caption_ = caption;
         update();
@@ -48,6 +51,7 @@ void CellWidget::mirror(const Label& cell) {
     }
     if (isVisibleTo(parentWidget()) != cell.visible)
         setVisible(cell.visible);
+    return raised;
 }
 
 void CellWidget::paintEvent(QPaintEvent*) {

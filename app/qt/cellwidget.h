@@ -17,8 +17,9 @@ class CellWidget : public QWidget {
 public:
     CellWidget(int index, QWidget* parent);
     int index() const { return index_; }
-    // Takes over what the core says the cell shows; repaints only on a change.
-    void mirror(const Label& cell);
+    // Takes over what the core says the cell shows; repaints only on a change. Says whether
+    // the cell rose above its neighbours to show a new mark.
+    bool mirror(const Label& cell);
 
     QColor color() const { return color_; }
     bool marked() const { return marked_; }

@@ -4,6 +4,7 @@
 #include "app/form1.h"
 #include "app/qt/cellwidget.h"
 
+#include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
@@ -143,24 +144,36 @@ void GameWindow::recreateCells() {
 void GameWindow::mirror() {
     if (mirroredLoad_ != form_.loads())
         recreateCells();
+    bool raised = false;
     for (int k = 0; k < CellArray::size; ++k)
         if (auto* widget = cells_[static_cast<std::size_t>(k)]; widget && form_.Grid.exists(k))
-            widget->mirror(form_.Grid(k));
+            raised |= widget->mirror(form_.Grid(k));
     for (std::size_t f = 0; f < frames_.size(); ++f) {
         const Outline& o = form_.Frame[f];
         frames_[f]->setGeometry(o.left, o.top, o.width, o.height);
+        // The outlines stay above every cell, a raised one too, or its colour would cover them.
+        if (raised)
+            frames_[f]->raise();
     }
     mirrorLabel(nameof_, form_.Nameof);
     mirrorLabel(numMoves_, form_.numMoves);
 }
 
+bool GameWindow::menuHasKeyboard() const {
+    return QApplication::activePopupWidget() != nullptr || menuBar()->hasFocus();
+}
+
 void GameWindow::keyPressEvent(QKeyEvent* event) {
-    keys_.press(event->key());
+    keys_.press(event->key(), event->timestamp());
     event->accept();
 }
 
 void GameWindow::keyReleaseEvent(QKeyEvent* event) {
-    keys_.release(event->key(), event->modifiers(), event->isAutoRepeat());
+    // A menu that holds the keyboard passes the releases of its keys on to the window.
+    if (menuHasKeyboard())
+        keys_.swallow(event->key());
+    else
+        keys_.release(event->key(), event->modifiers(), event->timestamp(), event->isAutoRepeat());
     event->accept();
 }
 

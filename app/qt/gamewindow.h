@@ -44,6 +44,7 @@ private:
         handler();
         mirror();
     }
+    bool menuHasKeyboard() const;
     void buildMenus();
     void recreateCells();
 

@@ -1,4 +1,4 @@
-// The hold-back of key releases that tells a real release from an auto-repeat's.
+// Tells a key stroke's real release from an auto-repeat's, and from a menu's.
 #include "app/qt/keyfilter.h"
 
 namespace nudgeboard {
@@ -9,26 +9,35 @@ KeyReleaseFilter::KeyReleaseFilter(QObject* parent) : QObject(parent) {
     connect(&timer_, &QTimer::timeout, this, &KeyReleaseFilter::flush);
 }
 
-void KeyReleaseFilter::press(int key) {
+void KeyReleaseFilter::press(int key, quint64 timestamp) {
+    down_.insert(key);
     if (!holding_)
         return;
-    if (key == key_) {
-        // The held release belonged to an auto-repeat pair: the key is still down.
+    if (key == key_ && timestamp == timestamp_) {
+        // The held release and this press are one auto-repeat: the key is still down.
         timer_.stop();
         holding_ = false;
         return;
     }
-    flush(); // another key: the held release was real
+    flush(); // a new stroke, or another key: the held release was real
 }
 
-void KeyReleaseFilter::release(int key, Qt::KeyboardModifiers modifiers, bool autoRepeat) {
+void KeyReleaseFilter::release(int key, Qt::KeyboardModifiers modifiers, quint64 timestamp,
+                               bool autoRepeat) {
     if (autoRepeat)
         return;
     flush();
+    if (!down_.remove(key))
+        return;
     holding_ = true;
     key_ = key;
+    timestamp_ = timestamp;
     modifiers_ = modifiers;
     timer_.start();
+}
+
+void KeyReleaseFilter::swallow(int key) {
+    down_.remove(key);
 }
 
 void KeyReleaseFilter::flush() {
