@@ -2,7 +2,7 @@
 # Installs what a fresh Debian 12 machine lacks to build, run and test the game (run as root).
 set -euo pipefail
 packages=(cmake g++ make qt6-base-dev libgtest-dev libbenchmark-dev libcli11-dev
-          fonts-dejavu-core xvfb xauth)
+          fonts-dejavu-core xvfb xauth xdotool python3 python3-xlib)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")

@@ -1,0 +1,124 @@
+"""Plays the real game on its own X display, as fast typists and busy machines deliver keys.
+
+Usage: play_on_screen.py CASE [--busy] -- GAME-COMMAND...
+Each case starts a fresh display and game, sends input with xdotool and judges only the pixels
+on the screen. Exit status 0 passed, 1 failed, 77 skipped (Xvfb or xdotool missing).
+"""
+
+import argparse
+import sys
+
+import screen
+from screen import BLACK, CYAN, Busy, Screen
+
+C = (102, 255, 0)  # piece "C" of "Traffic", a single square with two empty squares right of it
+F = (102, 0, 255)  # piece "F" of "Traffic", two empty squares left of it
+
+# Cell to click and arrow to release, solving "9 Puzzle" in 20 moves, under its par of 38.
+LEVEL_ONE = [(20, "Right"), (14, "Down"), (13, "Right"), (19, "Up"), (20, "Left"),
+             (21, "Left"), (15, "Down"), (14, "Right"), (8, "Down"), (7, "Right"),
+             (13, "Up"), (14, "Left"), (20, "Up"), (21, "Left"), (15, "Down"),
+             (9, "Down"), (8, "Right"), (14, "Up"), (15, "Left"), (21, "Up")]
+
+failures = []
+
+
+def check(what, actual, expected):
+    if actual != expected:
+        failures.append("%s: %s, expected %s" % (what, actual, expected))
+
+
+def check_board(what, actual, expected):
+    """Names only the cells that differ."""
+    for index, (a, e) in enumerate(zip(actual, expected)):
+        check("%s, cell %d" % (what, index), a, e)
+
+
+def traffic(s):
+    s.load_level(8)
+    s.settle()
+    check("cell 25 after loading Traffic", s.cells()[25], C)
+
+
+def two_fast_strokes(s):
+    """Two strokes of one key 10 ms apart slide the piece twice."""
+    traffic(s)
+    s.click_cell(25)
+    s.xdotool("key", "--delay", "10", "Right", "Right")
+    s.settle()
+    cells = s.cells()
+    check("cells 25, 26, 27 after Right, Right", cells[25:28], [BLACK, BLACK, C])
+
+
+def held_key(s):
+    """A key held for a second, auto-repeating, slides the piece once."""
+    check("auto-repeat of the display", s.auto_repeat_on(), True)
+    traffic(s)
+    s.click_cell(25)
+    s.xdotool("keydown", "Right", "sleep", "1", "keyup", "Right")
+    s.settle()
+    check("cells 25, 26, 27 after holding Right", s.cells()[25:28], [BLACK, C, BLACK])
+
+
+def menu_keys(s):
+    """Keys that open, walk or close a menu move nothing; afterwards the board has them back."""
+    traffic(s)
+    before = s.cells()
+    s.click_cell(25)  # "C", free to move right
+    s.xdotool("key", "--delay", "100", "alt", "Right", "Escape")
+    s.settle()
+    check_board("board after Alt, Right, Escape", s.cells(), before)
+    s.click_cell(14)  # "N", free to move down
+    s.open_level_list()
+    s.settle()
+    s.xdotool("key", "--delay", "100", "Down", "Escape", "Escape")
+    s.settle()
+    check_board("board after Load Level, Down, Escape", s.cells(), before)
+    s.click_cell(28)  # "F", free to move left
+    s.open_level_list()
+    s.settle()
+    s.xdotool("key", "--delay", "100", "Left", "Escape", "Escape")
+    s.settle()
+    check_board("board after Load Level, Left, Escape", s.cells(), before)
+    s.xdotool("key", "Left")
+    s.settle()
+    check("cells 27, 28 after Left in play", s.cells()[27:29], [F, BLACK])
+
+
+def level_one_solved(s):
+    """Level 1 from the start, clicks and keys 10 ms apart, ends solved under par."""
+    steps = []
+    for cell, key in LEVEL_ONE:
+        steps += ["mousemove", *s.cell_point(cell), "click", "1", "sleep", "0.01",
+                  "key", key, "sleep", "0.01"]
+    s.xdotool(*steps)
+    s.settle(0.5)
+    cells = s.cells()
+    check_board("play board against the goal board", cells[:36], cells[36:])
+    check("counter colour", s.pixel(3, 196), CYAN)
+
+
+CASES = {f.__name__: f for f in (two_fast_strokes, held_key, menu_keys, level_one_solved)}
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("case", choices=sorted(CASES))
+    parser.add_argument("--busy", action="store_true", help="keep both cores busy meanwhile")
+    parser.add_argument("game", nargs="+")
+    args = parser.parse_args()
+    screen.require_tools()
+    with Screen(args.game) as s:
+        s.wait_for_window()
+        if args.busy:
+            with Busy():
+                CASES[args.case](s)
+        else:
+            CASES[args.case](s)
+    for f in failures:
+        print("FAILED " + f, file=sys.stderr)
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,187 @@
+"""The game on a real X display: its own Xvfb, input from xdotool, judged by screen pixels.
+
+Nothing here knows which front end draws the window; it finds the boards by their look.
+"""
+
+import os
+import shutil
+import subprocess
+import sys
+import time
+
+SKIP = 77  # CTest's skip status for this group
+
+try:
+    from Xlib import X, display as xdisplay
+except ImportError:
+    print("skipped: python3-xlib not installed", file=sys.stderr)
+    sys.exit(SKIP)
+
+BLACK = (0, 0, 0)
+WALL = (102, 102, 102)
+CYAN = (0, 255, 255)
+
+
+def require_tools():
+    missing = [t for t in ("Xvfb", "xdotool") if shutil.which(t) is None]
+    if missing:
+        print("skipped: " + " and ".join(missing) + " not installed", file=sys.stderr)
+        sys.exit(SKIP)
+
+
+class Screen:
+    """An Xvfb of our own on a free display number, and the game started on it."""
+
+    def __init__(self, command, env=None):
+        read_end, write_end = os.pipe()
+        # -displayfd makes the server pick a free display and say which once it is ready.
+        self.server = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "640x480x24", "-nolisten",
+             "tcp", "-ac"],
+            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write_end)
+        with os.fdopen(read_end) as pipe:
+            number = pipe.readline().strip()
+        if not number:
+            raise RuntimeError("Xvfb did not start")
+        self.name = ":" + number
+        self.env = dict(os.environ if env is None else env, DISPLAY=self.name)
+        self.env.pop("QT_QPA_PLATFORM", None)
+        self.env.pop("WAYLAND_DISPLAY", None)
+        self.x = xdisplay.Display(self.name)
+        self.root = self.x.screen().root
+        self.game = subprocess.Popen(command, env=self.env, stdout=subprocess.DEVNULL,
+                                     stderr=subprocess.DEVNULL)
+        self.window = None
+        self.origin = None
+
+    def close(self):
+        self.x.close()
+        for p in (self.game, self.server):
+            if p.poll() is None:
+                p.terminate()
+                try:
+                    p.wait(5)
+                except subprocess.TimeoutExpired:
+                    p.kill()
+                    p.wait()
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.close()
+
+    # --- input -----------------------------------------------------------------------------
+
+    def xdotool(self, *args):
+        subprocess.run(["xdotool", *map(str, args)], env=self.env, check=True,
+                       stdout=subprocess.DEVNULL)
+
+    def wait_for_window(self, title="Nudgeboard", timeout=30):
+        """Waits until the window is up and its boards are painted; finds the client area."""
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            if self.game.poll() is not None:
+                raise RuntimeError("the game ended with status %d" % self.game.returncode)
+            found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name",
+                                    "^%s$" % title], env=self.env, capture_output=True,
+                                   text=True).stdout.split()
+            if found:
+                self.window = found[0]
+                self.origin = self.find_boards()
+                if self.origin:
+                    self.xdotool("windowfocus", "--sync", self.window)
+                    return
+            time.sleep(0.1)
+        raise RuntimeError("no game window with its boards on the screen")
+
+    def client(self, x, y):
+        return self.origin[0] + x, self.origin[1] + y
+
+    def cell_point(self, index):
+        row, column = divmod(index % 36, 6)
+        return self.client(24 * column + 24 * 6 * (index // 36) + 12, 24 * row + 12)
+
+    def click_cell(self, index):
+        self.xdotool("mousemove", *self.cell_point(index), "click", "1")
+
+    def click_client(self, x, y):
+        self.xdotool("mousemove", *self.client(x, y), "click", "1")
+
+    def open_level_list(self):
+        """Clicks "Load Level", the menu bar's first entry, just above the client area."""
+        self.click_client(25, -10)
+
+    def load_level(self, level):
+        """Chooses a level from "Load Level" by mouse and keyboard: the list's walking keys."""
+        self.open_level_list()
+        time.sleep(0.3)
+        self.xdotool("key", "--delay", "30", *["Down"] * level, "Return")
+
+    def settle(self, seconds=0.3):
+        time.sleep(seconds)
+
+    # --- what is on the screen --------------------------------------------------------------
+
+    def grab(self):
+        geometry = self.root.get_geometry()
+        image = self.root.get_image(0, 0, geometry.width, geometry.height, X.ZPixmap, 0xFFFFFFFF)
+        return geometry.width, image.data
+
+    def pixel_of(self, shot, x, y):
+        width, data = shot
+        i = 4 * (y * width + x)
+        return data[i + 2], data[i + 1], data[i]  # stored blue, green, red, pad
+
+    def pixel(self, x, y):
+        """A pixel of the client area."""
+        return self.pixel_of(self.grab(), *self.client(x, y))
+
+    def cells(self):
+        """The colour of every cell, read away from the edges where marks and outlines lie."""
+        shot = self.grab()
+        result = []
+        for index in range(72):
+            row, column = divmod(index % 36, 6)
+            x, y = self.client(24 * column + 24 * 6 * (index // 36) + 4, 24 * row + 4)
+            result.append(self.pixel_of(shot, x, y))
+        return result
+
+    def find_boards(self):
+        """Level 1 at start-up: cell 0 is a wall inside the black outline of the play board."""
+        shot = self.grab()
+        width, data = shot
+        height = len(data) // (4 * width)
+        at = data.find(b"\x66\x66\x66")
+        while at >= 0:
+            if at % 4 == 0:
+                y, x = divmod(at // 4, width)
+                if (0 < x < width - 288 and 0 < y < height - 144
+                        and self.pixel_of(shot, x - 1, y) == BLACK
+                        and self.pixel_of(shot, x, y - 1) == BLACK
+                        and self.pixel_of(shot, x - 1, y - 1) == BLACK
+                        and self.pixel_of(shot, x + 143, y - 1) == BLACK
+                        and self.pixel_of(shot, x + 287, y + 143) == BLACK):
+                    return x - 1, y - 1
+            at = data.find(b"\x66\x66\x66", at + 1)
+        return None
+
+    def auto_repeat_on(self):
+        return self.x.get_keyboard_control().global_auto_repeat == X.AutoRepeatModeOn
+
+
+class Busy:
+    """Keeps both cores busy, so that the game's event loop runs late."""
+
+    def __init__(self, processes=2):
+        self.workers = [subprocess.Popen([sys.executable, "-c", "while True: pass"])
+                        for _ in range(processes)]
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        for w in self.workers:
+            w.kill()
+            w.wait()
