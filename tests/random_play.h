@@ -14,7 +14,24 @@ namespace nudgeboard::testing {
 struct RandomRun {
     std::string failure; // empty when every event kept every invariant
     std::array<int, 9> levelsPlayed{};
+    long slides = 0;             // key releases that moved a piece
+    long refused = 0;            // arrow keys with a piece selected that moved nothing
+    long slidesAfterRefusal = 0; // slides whose previous arrow key was refused
 };
+
+inline std::array<Rgb, 36> playColours(const Form1& form) {
+    std::array<Rgb, 36> colours{};
+    for (int i = 0; i < 36; ++i)
+        colours[static_cast<std::size_t>(i)] = form.Grid(i).backColor.value_or(-1);
+    return colours;
+}
+
+inline bool anyMarked(const Form1& form) {
+    for (int i = 0; i < 36; ++i)
+        if (form.Grid(i).borderStyle == 1)
+            return true;
+    return false;
+}
 
 // Plays `events` events from `seed` on an already loaded window; no restarts if `restarts` is off.
 inline RandomRun playRandomly(Form1& form, std::uint64_t seed, long events, bool restarts = true) {
@@ -22,6 +39,7 @@ inline RandomRun playRandomly(Form1& form, std::uint64_t seed, long events, bool
     std::mt19937_64 rng(seed);
     InvariantChecker check;
     std::array<std::uint8_t, bytesPerEvent> bytes{};
+    bool lastRefused = false;
     for (long n = 0; n < events; ++n) {
         for (auto& b : bytes)
             b = static_cast<std::uint8_t>(rng());
@@ -29,7 +47,17 @@ inline RandomRun playRandomly(Form1& form, std::uint64_t seed, long events, bool
             bytes[0] %= 126;
         Event e = decode(bytes.data());
         check.before(form);
+        bool arrow = e.kind == Event::Key && e.value >= vkLeft && e.value <= vkDown &&
+                     form.solved == 0 && anyMarked(form);
+        auto board = playColours(form);
         apply(form, e);
+        if (arrow) {
+            bool moved = playColours(form) != board;
+            run.slides += moved;
+            run.refused += !moved;
+            run.slidesAfterRefusal += moved && lastRefused;
+            lastRefused = !moved;
+        }
         if (std::string error = check.after(form, e.kind == Event::Key); !error.empty()) {
             run.failure = "seed " + std::to_string(seed) + ", event " + std::to_string(n) + " (" +
                           describe(e) + "): " + error;

@@ -32,6 +32,10 @@ TEST(RandomPlay, AMillionEventsKeepEveryInvariant) {
     ASSERT_EQ(run.failure, "");
     for (int level = 1; level <= 8; ++level)
         EXPECT_GT(run.levelsPlayed[level], 100) << "level " << level << " barely played";
+    // Play is not frozen: pieces keep sliding, also right after a refused move.
+    EXPECT_GT(run.slides, 20'000);
+    EXPECT_GT(run.refused, 100'000);
+    EXPECT_GT(run.slidesAfterRefusal, 15'000);
 }
 
 TEST(RandomPlay, ASolvedLevelStaysSolved) {
