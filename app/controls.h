@@ -1,6 +1,7 @@
 // The window's controls as plain data: text labels, the cell array, board outlines and menus.
 #pragma once
 
+#include "app/geometry.h"
 #include "levels/palette.h"
 
 #include <array>
@@ -50,7 +51,7 @@ struct MenuItem {
 // window destroys them all.
 class CellArray {
 public:
-    static constexpr int size = 72;
+    static constexpr int size = cellCount;
 
     void create(int k, const Label& design) { members_.at(k) = design; }
     void load(int k) {

@@ -40,7 +40,8 @@ void Form1::Show() {
     // loadshapes.
     Grid.clear();
     Grid.create(0, designCell());
-    Frame = {Outline{0, 0, 145, 145}, Outline{144, 0, 145, 145}};
+    Frame = {Outline{0, 0, boardPixels, boardPixels},
+             Outline{goalBoardLeft, 0, boardPixels, boardPixels}};
     Nameof = designLabel(152, "9 Puzzle");
     numMoves = designLabel(184, "Moves: 0");
     loaded_ = true;
@@ -70,18 +71,15 @@ void Form1::Form_Load() {
 void Form1::loadshapes() {
     for (int r = 0; r <= 5; ++r) {
         for (int c = 0; c <= 5; ++c) {
-            int i = 6 * r + c;
+            int i = cellIndex(r, c);
             if (i > 0)
                 Grid.load(i);
             Grid.load(goalOffset + i);
-            Label& play = Grid(i);
-            play.left = 24 * c;
-            play.top = 24 * r;
-            play.visible = true;
-            Label& goal = Grid(goalOffset + i);
-            goal.left = 24 * (c + 6);
-            goal.top = 24 * r;
-            goal.visible = true;
+            for (int k : {i, goalOffset + i}) {
+                Grid(k).left = cellLeft(k);
+                Grid(k).top = cellTop(k);
+                Grid(k).visible = true;
+            }
         }
     }
 }

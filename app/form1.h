@@ -2,7 +2,9 @@
 #pragma once
 
 #include "app/controls.h"
+#include "app/geometry.h"
 #include "levels/palette.h"
+#include "play/arrows.h"
 
 #include <array>
 #include <cstdint>
@@ -10,17 +12,6 @@
 #include <string_view>
 
 namespace nudgeboard {
-
-// Cell indices. Play board 0..35, goal board 36..71. Within a board, index = 6 * row + column,
-// row 0 at the top, column 0 at the left; the goal square of play cell i is cell i + 36.
-constexpr int playCells = 36;
-constexpr int goalOffset = 36;
-
-// Windows virtual-key codes of the arrow keys, as Form_KeyUp receives them.
-constexpr int vkLeft = 37;
-constexpr int vkUp = 38;
-constexpr int vkRight = 39;
-constexpr int vkDown = 40;
 
 constexpr std::int16_t flagTrue = -1;
 

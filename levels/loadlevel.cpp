@@ -43,9 +43,9 @@ void Form1::loadlevel() {
         std::string_view goal = goalLayout(curLevel, row);
         for (int column = 0; column <= 5; ++column) {
             auto col = static_cast<std::size_t>(column);
-            loadgridcolor(start.substr(std::min(col, start.size()), 1), 6 * row + column);
+            loadgridcolor(start.substr(std::min(col, start.size()), 1), cellIndex(row, column));
             loadgridcolor(goal.substr(std::min(col, goal.size()), 1),
-                          goalOffset + 6 * row + column);
+                          goalOffset + cellIndex(row, column));
         }
     }
     Nameof.caption = std::string(levelName(curLevel));

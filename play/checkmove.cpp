@@ -10,7 +10,7 @@ void Form1::checkmove(int offset) {
     }
     for (int row = 0; row <= 5; ++row) {
         for (int column = 0; column <= 5; ++column) {
-            int i = 6 * row + column;
+            int i = cellIndex(row, column);
             if (Grid(i).borderStyle != 1)
                 continue;
             // A cell on the edge it moves toward has no neighbour to step into.

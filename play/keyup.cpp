@@ -5,20 +5,18 @@ namespace nudgeboard {
 
 namespace {
 
-// How an arrow key moves: the offset to the neighbour, and the scan that starts next to the
-// edge the piece moves toward, so every cell's neighbour is visited before the cell itself.
-struct Direction {
-    int keyCode;
-    int offset;
+// How an arrow key scans the board: from next to the edge the piece moves toward, so every
+// cell's neighbour is visited before the cell itself. In the order of `arrows`.
+struct Scan {
     int firstRow, lastRow, rowStep;
     int firstColumn, lastColumn, columnStep;
 };
 
-constexpr Direction directions[] = {
-    {vkLeft, -1, 0, 5, 1, 1, 5, 1},
-    {vkUp, -6, 1, 5, 1, 0, 5, 1},
-    {vkRight, 1, 0, 5, 1, 4, 0, -1},
-    {vkDown, 6, 4, 0, -1, 0, 5, 1},
+constexpr Scan scans[] = {
+    {0, 5, 1, 1, 5, 1},  // Left
+    {1, 5, 1, 0, 5, 1},  // Up
+    {0, 5, 1, 4, 0, -1}, // Right
+    {4, 0, -1, 0, 5, 1}, // Down
 };
 
 // A number as text with a blank before it when it is not negative.
@@ -33,25 +31,23 @@ std::string counterText(int moveCount, int par) {
 }
 
 Rgb Form1::toNum(int row, int column) const {
-    return Grid(6 * row + column).backColor.value_or(emptyColor);
+    return Grid(cellIndex(row, column)).backColor.value_or(emptyColor);
 }
 
 void Form1::Form_KeyUp(int keyCode, int /*shift: modifiers make no difference*/) {
     if (solved != 0)
         return;
-    const Direction* d = nullptr;
-    for (const auto& candidate : directions)
-        if (candidate.keyCode == keyCode)
-            d = &candidate;
-    if (d == nullptr)
-        return; // not an arrow key: no move and no goal check
+    if (!isArrow(keyCode))
+        return; // no move and no goal check
+    const int offset = arrows[static_cast<std::size_t>(keyCode - vkLeft)].offset;
+    const Scan* d = &scans[keyCode - vkLeft];
     blocked = 0;
-    checkmove(d->offset);
+    checkmove(offset);
     if (blocked == 0) {
         for (int row = d->firstRow; row != d->lastRow + d->rowStep; row += d->rowStep) {
             for (int column = d->firstColumn; column != d->lastColumn + d->columnStep;
                  column += d->columnStep) {
-                int i = 6 * row + column;
+                int i = cellIndex(row, column);
                 if (Grid(i).borderStyle != 1)
                     continue;
                 Rgb c = toNum(row, column);
@@ -61,7 +57,7 @@ void Form1::Form_KeyUp(int keyCode, int /*shift: modifiers make no difference*/)
                     numMoves.caption = counterText(moveCount, levelPar(curLevel));
                     lastColor = c;
                 }
-                Label& next = Grid(i + d->offset);
+                Label& next = Grid(i + offset);
                 next.backColor = Grid(i).backColor;
                 next.borderStyle = 1;
                 Grid(i).borderStyle = 0;

@@ -11,7 +11,7 @@ void Form1::Grid_Click(int index) {
         return; // the current selection stays
     for (int row = 0; row <= 5; ++row)
         for (int column = 0; column <= 5; ++column)
-            Grid(6 * row + column).borderStyle = 0;
+            Grid(cellIndex(row, column)).borderStyle = 0;
     bordercheck(index);
 }
 
@@ -19,8 +19,8 @@ void Form1::Grid_Click(int index) {
 // A piece has at most 36 cells, so the recursion stays shallow.
 void Form1::bordercheck(int p) {
     Grid(p).borderStyle = 1;
-    int row = p / 6;
-    int column = p - 6 * row;
+    int row = rowOf(p);
+    int column = columnOf(p);
     auto joins = [&](int q) {
         return Grid(q).backColor == Grid(p).backColor && Grid(q).borderStyle == 0;
     };
@@ -28,10 +28,10 @@ void Form1::bordercheck(int p) {
         bordercheck(p + 1);
     if (column > 0 && joins(p - 1))
         bordercheck(p - 1);
-    if (row < 5 && joins(p + 6))
-        bordercheck(p + 6);
-    if (row > 0 && joins(p - 6))
-        bordercheck(p - 6);
+    if (row < 5 && joins(p + boardSide))
+        bordercheck(p + boardSide);
+    if (row > 0 && joins(p - boardSide))
+        bordercheck(p - boardSide);
 }
 
 } // namespace nudgeboard

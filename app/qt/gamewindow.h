@@ -1,6 +1,7 @@
 // The Qt window: shows the core's controls on real widgets and forwards the five events.
 #pragma once
 
+#include "app/geometry.h"
 #include "app/qt/keyfilter.h"
 
 #include <QMainWindow>
@@ -51,7 +52,7 @@ private:
     Form1& form_;
     QWidget* client_;
     std::array<OutlineWidget*, 2> frames_{};
-    std::array<CellWidget*, 72> cells_{};
+    std::array<CellWidget*, cellCount> cells_{};
     QLabel* nameof_;
     QLabel* numMoves_;
     std::array<QAction*, 8> levels_{};
