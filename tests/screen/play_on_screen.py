@@ -20,6 +20,15 @@ LEVEL_ONE = [(20, "Right"), (14, "Down"), (13, "Right"), (19, "Up"), (20, "Left"
              (13, "Up"), (14, "Left"), (20, "Up"), (21, "Left"), (15, "Down"),
              (9, "Down"), (8, "Right"), (14, "Up"), (15, "Left"), (21, "Up")]
 
+WALL = (102, 102, 102)
+GREEN = (0, 255, 0)
+# "9 Puzzle" as painted: start and goal rows, "*" empty.
+LEVEL_ONE_ROWS = ["######", "#234##", "#567##", "#01*##", "######", "######",
+                  "######", "#012##", "#345##", "#67*##", "######", "######"]
+PALETTE = {"#": WALL, "*": BLACK, "0": (255, 0, 0), "1": GREEN, "2": (0, 0, 255),
+           "3": (255, 0, 255), "4": (255, 255, 0), "5": (0, 255, 255), "6": (255, 102, 0),
+           "7": (255, 255, 255)}
+
 failures = []
 
 
@@ -32,6 +41,51 @@ def check_board(what, actual, expected):
     """Names only the cells that differ."""
     for index, (a, e) in enumerate(zip(actual, expected)):
         check("%s, cell %d" % (what, index), a, e)
+
+
+def startup(s):
+    """Level 1 at start-up: both boards, the outlines where they belong, texts under them."""
+    rows = LEVEL_ONE_ROWS
+    expected = [PALETTE[rows[6 * (i // 36) + i % 36 // 6][i % 6]] for i in range(72)]
+    check_board("boards at start-up", s.cells(), expected)
+    for x, y in [(0, 0), (144, 0), (288, 0), (0, 144), (144, 144), (288, 144), (60, 0),
+                 (200, 144), (0, 70), (288, 70)]:
+        check("outline pixel (%d, %d)" % (x, y), s.pixel(x, y), BLACK)
+    check("free pixel column x = 289", s.pixel(289, 70) == BLACK, False)
+    shot = s.grab()
+    for name, top in (("level name", 152), ("counter", 184)):
+        dark = sum(sum(s.pixel_of(shot, *s.client(x, y))) < 250
+                   for x in range(0, 289) for y in range(top, top + 25))
+        check("text in the %s line" % name, dark > 50, True)
+    below = sum(sum(s.pixel_of(shot, *s.client(x, y))) < 250
+                for x in range(0, 289) for y in range(146, 151))
+    check("dark pixels between the boards and the level name", below, 0)
+
+
+def selection_mark(s):
+    """A click marks the piece: a black one-pixel line on all four sides, over its neighbours."""
+    s.click_cell(20)  # "1": red "0" left, white "7" above, a wall below, empty right
+    s.settle()
+    for x, y in [(48, 84), (72, 84), (60, 72), (60, 96)]:
+        check("mark pixel (%d, %d)" % (x, y), s.pixel(x, y), BLACK)
+    for x, y in [(49, 84), (60, 73), (60, 84), (71, 95)]:
+        check("inside the mark (%d, %d)" % (x, y), s.pixel(x, y), GREEN)
+    check("red piece left of the mark", s.pixel(47, 84), (255, 0, 0))
+
+
+def reset_by_mouse(s):
+    """"Load Level" and "Reset" by mouse alone."""
+    s.load_level_by_mouse(8)
+    s.settle()
+    before = s.cells()
+    check("cell 25 after choosing Traffic", before[25], C)
+    s.click_cell(25)
+    s.xdotool("key", "Right")
+    s.settle()
+    check("cells 25, 26 after Right", s.cells()[25:27], [BLACK, C])
+    s.click_reset()
+    s.settle()
+    check_board("board after Reset", s.cells(), before)
 
 
 def traffic(s):
@@ -98,7 +152,8 @@ def level_one_solved(s):
     check("counter colour", s.pixel(3, 196), CYAN)
 
 
-CASES = {f.__name__: f for f in (two_fast_strokes, held_key, menu_keys, level_one_solved)}
+CASES = {f.__name__: f for f in (startup, selection_mark, two_fast_strokes, held_key, menu_keys,
+                                  reset_by_mouse, level_one_solved)}
 
 
 def main():

@@ -78,7 +78,7 @@ class Screen:
         subprocess.run(["xdotool", *map(str, args)], env=self.env, check=True,
                        stdout=subprocess.DEVNULL)
 
-    def wait_for_window(self, title="Nudgeboard", timeout=30):
+    def wait_for_window(self, title="Nudgeboard", timeout=120):
         """Waits until the window is up and its boards are painted; finds the client area."""
         deadline = time.monotonic() + timeout
         while time.monotonic() < deadline:
@@ -118,6 +118,44 @@ class Screen:
         self.open_level_list()
         time.sleep(0.3)
         self.xdotool("key", "--delay", "30", *["Down"] * level, "Return")
+
+    def load_level_by_mouse(self, level):
+        """Opens "Load Level" and clicks the level's item: the list's eighth line of text is
+        the eighth item, wherever the toolkit draws it."""
+        self.open_level_list()
+        time.sleep(0.3)
+        shot = self.grab()
+        lines = self.text_runs(shot, [self.client(x, 0)[0] for x in range(30, 110)],
+                               range(self.origin[1] + 1, self.origin[1] + 214), across=False)
+        if len(lines) < 8:
+            raise RuntimeError("the level list shows %d lines of text, not 8" % len(lines))
+        first, last = lines[level - 1]
+        self.xdotool("mousemove", self.client(60, 0)[0], (first + last) // 2, "click", "1")
+
+    def click_reset(self):
+        """Clicks "Reset", the last word on the menu bar."""
+        shot = self.grab()
+        words = self.text_runs(shot, range(self.origin[0], self.origin[0] + 289),
+                               [self.origin[1] - d for d in range(6, 15)], across=True)
+        if len(words) < 2:
+            raise RuntimeError("no menu bar words above the boards")
+        first, last = words[-1]
+        self.xdotool("mousemove", (first + last) // 2, self.origin[1] - 10, "click", "1")
+
+    def text_runs(self, shot, xs, ys, across):
+        """Runs of dark (text) pixels: columns along x when `across`, else rows along y, each
+        looked for in the other direction's range; runs closer than 5 pixels join."""
+        outer, inner = (xs, ys) if across else (ys, xs)
+        runs = []
+        for a in outer:
+            dark = any(sum(self.pixel_of(shot, *((a, b) if across else (b, a)))) < 250
+                       for b in inner)
+            if dark:
+                if runs and a - runs[-1][1] < 5:
+                    runs[-1][1] = a
+                else:
+                    runs.append([a, a])
+        return [tuple(r) for r in runs]
 
     def settle(self, seconds=0.3):
         time.sleep(seconds)

@@ -1,25 +1,9 @@
-// A stream of player events decoded from bytes, shared by the randomised tests and the fuzzer.
-#pragma once
-
-#include "app/form1.h"
-
-#include <cstddef>
-#include <cstdint>
-#include <string>
+// The player-event stream: bytes to events, and events to the game.
+#include "events.h"
 
 namespace nudgeboard::testing {
 
-struct Event {
-    enum Kind { Click, Key, LevelItem, Reset } kind;
-    int value;       // cell index, key code or level number
-    int shift;       // Shift 1, Ctrl 2, Alt 4
-    bool autoRepeat; // a key release that belongs to a held key
-};
-
-constexpr std::size_t bytesPerEvent = 3;
-
-// Arrow keys far more often than not; restarts rarely, so that levels get played for a while.
-inline Event decode(const std::uint8_t* b) {
+Event decode(const std::uint8_t* b) {
     int kind = b[0] % 128;
     int shift = b[2] & 7;
     bool repeat = (b[2] & 0x38) == 0x38; // one key release in eight
@@ -34,8 +18,7 @@ inline Event decode(const std::uint8_t* b) {
     return {Event::Reset, 0, 0, false};
 }
 
-// Delivers an event as the window would: it drops auto-repeat releases before the game sees them.
-inline void apply(Form1& form, const Event& e) {
+void apply(Form1& form, const Event& e) {
     switch (e.kind) {
     case Event::Click:
         form.Grid_Click(e.value);
@@ -53,7 +36,7 @@ inline void apply(Form1& form, const Event& e) {
     }
 }
 
-inline std::string describe(const Event& e) {
+std::string describe(const Event& e) {
     const char* names[] = {"click", "key", "level", "reset"};
     return std::string(names[e.kind]) + " " + std::to_string(e.value) +
            (e.kind == Event::Key

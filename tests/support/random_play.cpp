@@ -1,40 +1,25 @@
 // Seeded random play through the core, with every invariant checked after each event.
-#pragma once
+#include "random_play.h"
 
-#include "events.h"
-#include "invariants.h"
-
-#include <array>
-#include <cstdint>
 #include <random>
-#include <string>
 
 namespace nudgeboard::testing {
 
-struct RandomRun {
-    std::string failure; // empty when every event kept every invariant
-    std::array<int, 9> levelsPlayed{};
-    long slides = 0;             // key releases that moved a piece
-    long refused = 0;            // arrow keys with a piece selected that moved nothing
-    long slidesAfterRefusal = 0; // slides whose previous arrow key was refused
-};
-
-inline std::array<Rgb, 36> playColours(const Form1& form) {
+static std::array<Rgb, 36> playColours(const Form1& form) {
     std::array<Rgb, 36> colours{};
     for (int i = 0; i < 36; ++i)
         colours[static_cast<std::size_t>(i)] = form.Grid(i).backColor.value_or(-1);
     return colours;
 }
 
-inline bool anyMarked(const Form1& form) {
+static bool anyMarked(const Form1& form) {
     for (int i = 0; i < 36; ++i)
         if (form.Grid(i).borderStyle == 1)
             return true;
     return false;
 }
 
-// Plays `events` events from `seed` on an already loaded window; no restarts if `restarts` is off.
-inline RandomRun playRandomly(Form1& form, std::uint64_t seed, long events, bool restarts = true) {
+RandomRun playRandomly(Form1& form, std::uint64_t seed, long events, bool restarts) {
     RandomRun run;
     std::mt19937_64 rng(seed);
     InvariantChecker check;

@@ -1,0 +1,134 @@
+// The invariants checked after every event of random play and fuzzing.
+#include "invariants.h"
+
+#include <algorithm>
+
+namespace nudgeboard::testing {
+
+Snapshot::Snapshot(const Form1& form)
+    : moveCount(form.moveCount), level(form.curLevel), loads(form.loads()),
+      nameof(form.Nameof.caption), numMoves(form.numMoves.caption),
+      movesBack(form.numMoves.backColor) {
+    for (int i = 0; i < 72; ++i) {
+        color[i] = form.Grid(i).backColor.value_or(-1);
+        mark[i] = form.Grid(i).borderStyle;
+    }
+}
+
+std::array<Rgb, 36> colourCounts(const Form1& form) {
+    std::array<Rgb, 36> colours{};
+    for (int i = 0; i < playCells; ++i)
+        colours[i] = form.Grid(i).backColor.value_or(-1);
+    std::sort(colours.begin(), colours.end());
+    return colours;
+}
+
+void InvariantChecker::before(const Form1& form) {
+    if (!level_ || form.loads() != loads_) {
+        loads_ = form.loads();
+        level_ = form.curLevel;
+        counts_ = colourCounts(form);
+        for (int i = 0; i < playCells; ++i) {
+            walls_[i] = form.Grid(i).backColor == wallColor;
+            char ch = Form1::goalLayout(level_, i / 6)[i % 6];
+            for (const auto& entry : palette)
+                if (entry.character[0] == ch)
+                    goalColor_[i] = entry.color;
+            wildcard_[i] = ch == '?';
+        }
+        lastCount_ = 0;
+    }
+    previous_.emplace(form);
+    wasSolved_ = form.solved != 0;
+}
+
+std::string InvariantChecker::after(const Form1& form, bool wasKey) {
+    if (form.Grid.count() != 72)
+        return "the window holds " + std::to_string(form.Grid.count()) + " cells";
+    if (form.curLevel < 1 || form.curLevel > 8)
+        return "level " + std::to_string(form.curLevel);
+    bool restarted = form.loads() != loads_;
+    if (restarted)
+        before(form); // a new level starts its own bookkeeping
+    if (auto e = goalBoard(form); !e.empty())
+        return e;
+    for (int i = 0; i < playCells; ++i) {
+        if ((form.Grid(i).backColor == wallColor) != walls_[i])
+            return "a wall moved at cell " + std::to_string(i);
+        if (!form.Grid(i).caption.empty())
+            return "play cell " + std::to_string(i) + " has a caption";
+    }
+    if (colourCounts(form) != counts_)
+        return "the play board gained or lost a piece cell";
+    if (auto e = selection(form); !e.empty())
+        return e;
+    int par = Form1::levelPar(form.curLevel);
+    if (form.numMoves.caption != counterText(form.moveCount, par))
+        return "counter reads '" + form.numMoves.caption + "' at " +
+               std::to_string(form.moveCount) + " moves";
+    if (form.moveCount < lastCount_)
+        return "the move count went down";
+    lastCount_ = form.moveCount;
+    if (form.solved != 0) {
+        if (form.Nameof.caption != "SOLVED!!")
+            return "solved, but the name reads '" + form.Nameof.caption + "'";
+        Rgb expected = form.moveCount < par    ? rgb(0, 255, 255)
+                       : form.moveCount == par ? rgb(0, 255, 0)
+                                               : rgb(255, 0, 0);
+        if (form.numMoves.backColor != expected)
+            return "counter colour does not match count against par";
+        if (wasSolved_ && wasKey && !(Snapshot(form) == *previous_))
+            return "a key changed a solved level";
+    } else if (form.Nameof.caption != Form1::levelName(form.curLevel) ||
+               form.numMoves.backColor.has_value()) {
+        return "name or counter colour changed while playing";
+    }
+    return {};
+}
+
+std::string InvariantChecker::goalBoard(const Form1& form) const {
+    for (int i = 0; i < playCells; ++i) {
+        const Label& cell = form.Grid(goalOffset + i);
+        if (cell.backColor != goalColor_[i] || (cell.caption == "?") != wildcard_[i] ||
+            (!wildcard_[i] && !cell.caption.empty()) || cell.borderStyle != 0)
+            return "goal cell " + std::to_string(goalOffset + i) + " changed";
+    }
+    return {};
+}
+
+std::string InvariantChecker::selection(const Form1& form) {
+    int first = -1, marked = 0;
+    for (int i = 0; i < playCells; ++i)
+        if (form.Grid(i).borderStyle != 0) {
+            ++marked;
+            if (first < 0)
+                first = i;
+        }
+    if (marked == 0)
+        return {};
+    std::array<bool, 36> piece{};
+    int size = fill(form, first, piece);
+    for (int i = 0; i < playCells; ++i)
+        if ((form.Grid(i).borderStyle != 0) != piece[i])
+            return "marks are not one whole piece (cell " + std::to_string(i) + ")";
+    return size == marked ? std::string{} : "marks are not one whole piece";
+}
+
+int InvariantChecker::fill(const Form1& form, int p, std::array<bool, 36>& piece) {
+    piece[p] = true;
+    int size = 1, r = p / 6, c = p % 6;
+    auto joins = [&](int q) {
+        return !piece[q] && form.Grid(q).backColor == form.Grid(p).backColor;
+    };
+    if (c < 5 && joins(p + 1))
+        size += fill(form, p + 1, piece);
+    if (c > 0 && joins(p - 1))
+        size += fill(form, p - 1, piece);
+    if (r < 5 && joins(p + 6))
+        size += fill(form, p + 6, piece);
+    if (r > 0 && joins(p - 6))
+        size += fill(form, p - 6, piece);
+    return size;
+}
+
+} // namespace nudgeboard::testing
