@@ -1,8 +1,13 @@
 #!/usr/bin/env bash
 # Installs what a fresh Debian 12 machine lacks to build, run and test the game (run as root).
 set -euo pipefail
-packages=(cmake g++ make qt6-base-dev libgtest-dev libbenchmark-dev libcli11-dev
-          fonts-dejavu-core xvfb xauth xdotool python3 python3-xlib)
+packages=(
+    cmake g++ make qt6-base-dev libgtest-dev libbenchmark-dev libcli11-dev fonts-dejavu-core
+    # the game on a display of its own, driven and judged from outside
+    xvfb xauth xdotool python3 python3-xlib
+    # the Windows build: cross compiler, GoogleTest sources, and Wine to run the results
+    g++-mingw-w64-x86-64-posix googletest wine
+)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")

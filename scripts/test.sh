@@ -1,10 +1,15 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds everything and runs the whole test suite through CTest.
-# With "sanitize" as argument it does the same in the address and undefined-behaviour build.
+# Installs what is missing, then builds and runs the whole test suite through CTest in each build:
+# the default one, the address and undefined-behaviour sanitizer one, and the Windows one (cross-
+# built, run under Wine). Name presets to run only those: scripts/test.sh default
 set -euo pipefail
 cd "$(dirname "$0")/.."
-preset=${1:-default}
+presets=("$@")
+[ ${#presets[@]} -gt 0 ] || presets=(default sanitize windows)
 bash scripts/deps.sh
-cmake --preset "$preset" >/dev/null
-cmake --build --preset "$preset"
-ctest --preset "$preset"
+for preset in "${presets[@]}"; do
+    echo "== $preset"
+    cmake --preset "$preset" >/dev/null
+    cmake --build --preset "$preset"
+    ctest --preset "$preset"
+done
