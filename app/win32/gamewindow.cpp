@@ -206,8 +206,11 @@ bool GameWindow::mirrorLabel(Shown& shown, const Label& label) {
         LONG_PTR style = GetWindowLongPtrW(shown.hwnd, GWL_STYLE);
         style = marked ? (style | WS_BORDER) : (style & ~static_cast<LONG_PTR>(WS_BORDER));
         SetWindowLongPtrW(shown.hwnd, GWL_STYLE, style);
+        // The client area moves by a pixel: paint it anew rather than shift its old bits.
         SetWindowPos(shown.hwnd, nullptr, 0, 0, 0, 0,
-                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED |
+                         SWP_NOCOPYBITS);
+        InvalidateRect(shown.hwnd, nullptr, TRUE);
         shown.marked = marked;
     }
     if (shown.fresh || shown.visible != label.visible) {
@@ -314,7 +317,7 @@ HFONT GameWindow::font(const Font& design) {
     HFONT created = CreateFontIndirectW(&lf);
     if (created == nullptr)
         return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-    fonts_.push_back({design.family, design.weight, design.points, created});
+    fonts_.push_back({std::string(design.family), design.weight, design.points, created});
     return created;
 }
 

@@ -57,7 +57,7 @@ private:
         UINT placedDpi = 0;
     };
     struct FontEntry {
-        std::string_view family;
+        std::string family;
         int weight;
         int points;
         HFONT font;
