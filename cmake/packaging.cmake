@@ -16,7 +16,11 @@ if(WIN32)
 else()
   install(TARGETS nudgeboard nudgeboard-solve RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   configure_file(data/${app_id}.metainfo.xml.in ${staged}/${app_id}.metainfo.xml @ONLY)
-  install(FILES data/${app_id}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+  # The menu entry names the program by its full path, as installed (CPack installs to /usr).
+  install(CODE "set(bindir \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}\")
+                configure_file(${PROJECT_SOURCE_DIR}/data/${app_id}.desktop.in
+                               ${staged}/${app_id}.desktop @ONLY)")
+  install(FILES ${staged}/${app_id}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
   install(FILES ${staged}/${app_id}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
   install(FILES data/${app_id}.svg
           DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
@@ -57,13 +61,12 @@ set(CPACK_PACKAGE_NAME nudgeboard)
 set(CPACK_PACKAGE_VENDOR "The Nudgeboard developers")
 set(CPACK_PACKAGE_CONTACT "The Nudgeboard developers <developers@nudgeboard.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "sliding-block puzzle with a play board and a goal board")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}
- Nudgeboard shows two 6x6 boards side by side: the play board, with coloured
- pieces among grey walls and empty squares, and the goal board, the pattern the
- play board must reach. Select a piece with the mouse and slide it with the
- arrow keys; a move counter compares your moves with each level's par. Eight
- levels are built in.
- .
- nudgeboard-solve finds the fewest moves that solve each level.")
+set(CPACK_PACKAGE_DESCRIPTION "Nudgeboard shows two 6x6 boards side by side: the play board, with coloured
+pieces among grey walls and empty squares, and the goal board, the pattern the
+play board must reach. Select a piece with the mouse and slide it with the
+arrow keys; a move counter compares your moves with each level's par. Eight
+levels are built in.
+
+nudgeboard-solve finds the fewest moves that solve each level.")
 set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/packages)
 include(CPack)

@@ -7,6 +7,8 @@ packages=(
     xvfb xauth xdotool python3 python3-xlib
     # the Windows build: cross compiler, GoogleTest sources, and Wine to run the results
     g++-mingw-w64-x86-64-posix googletest wine
+    # packaging, and checking the packages as a distribution would
+    dpkg-dev lintian desktop-file-utils appstream man-db
 )
 missing=()
 for p in "${packages[@]}"; do
