@@ -7,16 +7,20 @@
 #include <QStringList>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <string>
 
 namespace {
 
-const char* program = "nudgeboard";
+// The game's command as it works from any folder: the name alone when the shell found it on
+// the PATH (an installed game), else the full path it was started by.
+std::string program = "nudgeboard";
 
 void sayNoDisplay() {
     std::fprintf(stderr,
                  "nudgeboard: no display to open the window on; without a desktop, run: "
                  "xvfb-run -a %s\n",
-                 program);
+                 program.c_str());
 }
 
 QStringList heldBack;
@@ -43,8 +47,12 @@ bool noDisplayVariables() {
 } // namespace
 
 int main(int argc, char* argv[]) {
-    if (argc > 0 && argv[0] && *argv[0])
-        program = argv[0];
+    if (argc > 0 && argv[0] && std::string(argv[0]).find('/') != std::string::npos) {
+        std::error_code error;
+        auto path = std::filesystem::weakly_canonical(std::filesystem::absolute(argv[0]), error);
+        if (!error)
+            program = path.string();
+    }
     if (noDisplayVariables()) {
         sayNoDisplay();
         return 1;
