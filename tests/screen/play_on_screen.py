@@ -152,8 +152,16 @@ def level_one_solved(s):
     check("counter colour", s.pixel(3, 196), CYAN)
 
 
+def close_box(s):
+    """The close box ends the game with status 0, in the middle of a level too."""
+    s.click_cell(20)
+    s.xdotool("key", "Right")
+    s.settle()
+    check("exit status after the close box", s.close_box(), 0)
+
+
 CASES = {f.__name__: f for f in (startup, selection_mark, two_fast_strokes, held_key, menu_keys,
-                                  reset_by_mouse, level_one_solved)}
+                                  reset_by_mouse, level_one_solved, close_box)}
 
 
 def main():

@@ -157,6 +157,21 @@ class Screen:
                     runs.append([a, a])
         return [tuple(r) for r in runs]
 
+    def close_box(self, timeout=30):
+        """Asks the window to close, as a window manager's close box does; the game's status."""
+        from Xlib.protocol import event
+        window = self.x.create_resource_object("window", int(self.window))
+        protocols = self.x.intern_atom("WM_PROTOCOLS")
+        delete = self.x.intern_atom("WM_DELETE_WINDOW")
+        message = event.ClientMessage(window=window, client_type=protocols,
+                                      data=(32, [delete, X.CurrentTime, 0, 0, 0]))
+        window.send_event(message)
+        self.x.flush()
+        try:
+            return self.game.wait(timeout)
+        except subprocess.TimeoutExpired:
+            return None
+
     def settle(self, seconds=0.3):
         time.sleep(seconds)
 
