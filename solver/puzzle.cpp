@@ -67,12 +67,8 @@ bool readRows(const Layout& rows, bool wildcardsAllowed, const char* board, std:
 Mask connectedGroup(Mask cells, int from) {
     Mask group = bit(from);
     Mask frontier = group;
-    constexpr Mask notColumn0 = ~Mask{0x041041041ULL};
-    constexpr Mask notColumn5 = ~(Mask{0x041041041ULL} << 5);
     while (frontier != 0) {
-        Mask grown = ((frontier << 1) & notColumn0) | ((frontier >> 1) & notColumn5) |
-                     (frontier << 6) | (frontier >> 6);
-        frontier = grown & cells & ~group;
+        frontier = besideOf(frontier) & cells & ~group;
         group |= frontier;
     }
     return group;
@@ -175,6 +171,7 @@ std::optional<Puzzle> Puzzle::fromLayouts(const Layout& start, const Layout& goa
     if (!puzzle.number(why))
         return fail();
     puzzle.canonicalize(puzzle.start_, -1);
+    puzzle.measureToGoal();
     puzzle.mirrorSymmetric_ = puzzle.findMirror();
     return puzzle;
 }
@@ -203,6 +200,42 @@ std::optional<Puzzle> Puzzle::withEveryPieceApart() const {
         return std::nullopt;
     apart.mirrorSymmetric_ = apart.findMirror();
     return apart;
+}
+
+void Puzzle::measureToGoal() {
+    toGoal_.assign(pieces_.size(), {});
+    for (int k = 0; k < pieceCount(); ++k) {
+        const Piece& piece = pieces_[k];
+        // In the goal a piece covers its own squares and keeps off those the goal wants empty
+        // or gives to another piece.
+        Mask wanted = 0, banned = goalEmpty_;
+        for (const auto& [named, cells] : goalCells_)
+            (named == k ? wanted : banned) |= cells;
+        // Breadth-first from every place the goal accepts; slides can be undone, so the distance
+        // there is the distance back.
+        auto& distance = toGoal_[k];
+        distance.fill(never);
+        std::array<int, 36> queue{};
+        int size = 0;
+        for (int a = 0; a < 36; ++a) {
+            Mask m = piece.shape << a;
+            if (a % 6 + piece.width <= 6 && a / 6 + piece.height <= 6 && (m & walls_) == 0 &&
+                (m & wanted) == wanted && (m & banned) == 0) {
+                distance[a] = 0;
+                queue[size++] = a;
+            }
+        }
+        for (int i = 0; i < size; ++i) {
+            int a = queue[i];
+            for (int d = 0; d < directionCount; ++d) {
+                int to = a + cellOffset[d];
+                if (slideAllowed(piece.shape << a, walls_, d) && distance[to] == never) {
+                    distance[to] = static_cast<std::uint8_t>(distance[a] + 1);
+                    queue[size++] = to;
+                }
+            }
+        }
+    }
 }
 
 bool Puzzle::number(std::string& why) {

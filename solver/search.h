@@ -36,8 +36,9 @@ struct Solution {
 };
 
 // Shortest path over (position, piece moved last): under Metric::Moves a slide of the piece
-// that moved last costs 0 and any other costs 1 (0-1 breadth-first search); under Metric::Slides
-// every slide costs 1 and the piece moved last plays no part.
+// that moved last costs 0 and any other costs 1; under Metric::Slides every slide costs 1 and the
+// piece moved last plays no part. Always an optimum: the search skips only positions that
+// provably cannot lie on a shorter solution.
 Solution solve(const Puzzle& puzzle, Metric metric, const Limits& limits = {});
 
 } // namespace nudgeboard::solver
