@@ -233,7 +233,6 @@ private:
         std::array<std::vector<Candidate>, 2> byShard; // the expand phase's output
         bool goal = false;                             // the file phase met a goal
         Key goalKey = 0;
-        bool nearer = false;    // a stored position got nearer: older entries of it are stale
         bool finishing = false; // the expand phase made a goal at the bucket's own order
     };
 
@@ -266,7 +265,6 @@ private:
     std::map<std::pair<int, int>, Bucket> buckets_;
     std::array<Worker, 2> workers_;
     bool goal_ = false;
-    bool anyNearer_ = false;
     Key goalKey_ = 0;
     int goalDepth_ = 0;
 };
@@ -315,7 +313,6 @@ void Search::file(int shard, const Bucket& batch, int depth, int order,
                 auto filed = table.add(c.key, PositionTable::hash(c.key), depth + 1);
                 if (filed == PositionTable::Filed::Known)
                     continue;
-                w.nearer = w.nearer || filed == PositionTable::Filed::Nearer;
                 std::size_t first = batch[0].size();
                 const Entry& parent =
                     c.parent < first ? batch[0][c.parent] : batch[1][c.parent - first];
@@ -360,18 +357,15 @@ void Search::expandBucket(const Bucket& batch, int depth, int order) {
             // A goal at this order is the optimum: the rest of the bucket need not be expanded.
             for (std::size_t i = t == 0 ? from : middle; i < (t == 0 ? middle : to) && !w.finishing;
                  ++i) {
-                const Entry& e = i < first ? batch[0][i] : batch[1][i - first];
-                // A position queued again nearer the start was expanded from there already.
-                if (anyNearer_ && depthOf(puzzle_.settledKey(e.position, e.key)) < depth)
-                    continue;
-                expand(i, e, depth, order, w);
+                // An entry of a position queued again nearer the start was expanded from there
+                // already, in an earlier bucket: its steps all file as known, harmlessly.
+                expand(i, i < first ? batch[0][i] : batch[1][i - first], depth, order, w);
             }
         });
         bothThreads(to - from, [&](int t) { file(t, batch, depth, order, targets); });
         for (Worker& w : workers_) {
             w.byShard[0].clear();
             w.byShard[1].clear();
-            anyNearer_ = anyNearer_ || w.nearer;
             if (w.goal && (!goal_ || goalDepth_ > depth + 1)) {
                 goal_ = true;
                 goalKey_ = w.goalKey;
