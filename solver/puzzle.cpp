@@ -21,10 +21,6 @@ Mask mirrored(Mask m) {
     return out;
 }
 
-bool isPieceChar(char c) {
-    return c != '#' && c != '*' && c != '?';
-}
-
 // binomials()[n][r] = n choose r; 36 choose 18 is below 2^34.
 const std::array<std::array<std::uint64_t, 37>, 37>& binomials() {
     static const auto table = [] {
@@ -39,41 +35,6 @@ const std::array<std::array<std::uint64_t, 37>, 37>& binomials() {
     return table;
 }
 
-std::string quoted(char c) {
-    return std::string("\"") + c + "\"";
-}
-
-// Checks six rows of six palette characters; "?" only where allowed.
-bool readRows(const Layout& rows, bool wildcardsAllowed, const char* board, std::string& why) {
-    for (int r = 0; r < 6; ++r) {
-        auto row = rows[r];
-        if (row.size() != 6) {
-            why = std::string(board) + " row " + std::to_string(r + 1) + " has " +
-                  std::to_string(row.size()) + " characters, not 6";
-            return false;
-        }
-        for (char c : row) {
-            if (!inPalette(c) || (c == '?' && !wildcardsAllowed)) {
-                why = std::string(board) + " row " + std::to_string(r + 1) + " holds " + quoted(c) +
-                      ", which is no layout character there";
-                return false;
-            }
-        }
-    }
-    return true;
-}
-
-// The squares of the edge-connected group of `cells` that contains `from`.
-Mask connectedGroup(Mask cells, int from) {
-    Mask group = bit(from);
-    Mask frontier = group;
-    while (frontier != 0) {
-        frontier = besideOf(frontier) & cells & ~group;
-        group |= frontier;
-    }
-    return group;
-}
-
 } // namespace
 
 std::optional<Puzzle> Puzzle::fromLayouts(const Layout& start, const Layout& goal,
@@ -84,8 +45,12 @@ std::optional<Puzzle> Puzzle::fromLayouts(const Layout& start, const Layout& goa
             *error = why;
         return std::nullopt;
     };
-    if (!readRows(start, false, "start", why) || !readRows(goal, true, "goal", why))
+    // The catalogue's own checks: rows, walls that stay put, pieces in one piece each, goal
+    // pieces of their start shape.
+    if (auto fault = catalogue_checks::layoutFault(start, goal)) {
+        why = catalogue_checks::describe(fault);
         return fail();
+    }
 
     Puzzle puzzle;
     auto at = [](const Layout& rows, int cell) { return rows[cell / 6][cell % 6]; };
@@ -97,18 +62,9 @@ std::optional<Puzzle> Puzzle::fromLayouts(const Layout& start, const Layout& goa
     Mask seen = 0;
     for (int cell = 0; cell < 36; ++cell) {
         char c = at(start, cell);
-        if (!isPieceChar(c) || (seen & bit(cell)) != 0)
+        if (!catalogue_checks::isPieceChar(c) || (seen & bit(cell)) != 0)
             continue;
-        Mask sameColour = 0;
-        for (int other = 0; other < 36; ++other)
-            if (at(start, other) == c)
-                sameColour |= bit(other);
-        Mask cells = connectedGroup(sameColour, cell);
-        if (cells != sameColour) {
-            // The game would fuse such groups into one piece as soon as they touch.
-            why = "piece " + quoted(c) + " is split into separate groups";
-            return fail();
-        }
+        Mask cells = catalogue_checks::cellsOf(start, c); // one group: the checks saw to it
         seen |= cells;
         int top = 5, left = 5, bottom = 0, right = 0;
         for (int i = 0; i < 36; ++i)

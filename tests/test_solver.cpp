@@ -280,6 +280,12 @@ TEST(SolverInput, BadLevelsAreRefusedOrUnsolvable) {
         {{"1*?***", "******", "******", "******", "******", "******"}, anyGoal, "\"?\""},
         {{"1*1***", "******", "******", "******", "******", "******"}, anyGoal, "split"},
         {open, {"??????", "??????", "??????", "???????", "??????", "??????"}, "goal row 4"},
+        {{"1*****", "******", "******", "******", "******", "******"},
+         {"?2????", "??????", "??????", "??????", "??????", "??????"},
+         "piece \"2\", which the start does not have"},
+        {{"1*****", "******", "******", "******", "******", "******"},
+         {"?????#", "??????", "??????", "??????", "??????", "??????"},
+         "row 1 column 6 has a wall where the start has none"},
     };
     for (const auto& c : cases) {
         std::string why;
@@ -291,14 +297,13 @@ TEST(SolverInput, BadLevelsAreRefusedOrUnsolvable) {
     EXPECT_FALSE(why.empty());
     EXPECT_FALSE(Puzzle::builtIn(9).has_value());
 
-    // Goals no play can reach: a piece the start lacks, a wall where there is none, a square
-    // that must be empty under a piece walled in.
+    // Goals no play can reach: a square that must be empty under a piece walled in, a piece
+    // that cannot pass another.
     const Layout boxed{"#1####", "######", "######", "######", "######", "######"};
-    const Layout single{"1*****", "******", "******", "******", "******", "******"};
     const std::pair<Layout, Layout> unreachable[] = {
-        {single, {"?2????", "??????", "??????", "??????", "??????", "??????"}},
-        {single, {"?????#", "??????", "??????", "??????", "??????", "??????"}},
         {boxed, {"#*####", "######", "######", "######", "######", "######"}},
+        {{"12****", "######", "######", "######", "######", "######"},
+         {"21****", "######", "######", "######", "######", "######"}},
     };
     for (const auto& [start, goal] : unreachable) {
         auto puzzle = Puzzle::fromLayouts(start, goal);
@@ -307,7 +312,7 @@ TEST(SolverInput, BadLevelsAreRefusedOrUnsolvable) {
             EXPECT_EQ(solve(*puzzle, m).outcome, Solution::Outcome::NoSolution);
     }
     // A start that is its own goal needs no move at all.
-    auto done = Puzzle::fromLayouts(boxed, anyGoal);
+    auto done = Puzzle::fromLayouts(boxed, boxed);
     ASSERT_TRUE(done.has_value());
     Solution none = solve(*done, Metric::Moves);
     EXPECT_EQ(none.outcome, Solution::Outcome::Solved);
