@@ -48,7 +48,7 @@ void BM_WholeTable(benchmark::State& state) {
     double positions = 0;
     for (const LevelReport& r : reports) {
         for (const auto& [name, s] : {std::pair{"moves", &r.moves}, std::pair{"slides", &r.slides}})
-            state.counters["L" + std::to_string(r.level) + "_" + name + "/s"] =
+            state.counters["L" + std::to_string(r.title.number) + "_" + name + "/s"] =
                 s->seconds > 0 ? static_cast<double>(s->states) / s->seconds : 0;
         positions += static_cast<double>(r.moves.states + r.slides.states);
     }
