@@ -49,6 +49,10 @@ int solveFile(const std::string& path, bool steps, solver::Metric metric) {
                         unsolved);
     report.title = title;
     std::cout << (steps ? solver::planText(title, first, metric) : solver::tableText({report}));
+    if (!steps && report.slides.outcome == solver::Solution::Outcome::GaveUp)
+        return complain(path + ": the fewest-slides search gave up after storing " +
+                            std::to_string(report.slides.states) + " positions, its memory limit",
+                        unsolved);
     return 0;
 }
 
