@@ -45,6 +45,7 @@ public:
     void prefetch(std::uint64_t h) const {
 #if defined(__GNUC__)
         __builtin_prefetch(&keys_[h & (keys_.size() - 1)]);
+        __builtin_prefetch(&depths_[h & (keys_.size() - 1)]);
 #else
         (void)h;
 #endif
@@ -198,8 +199,9 @@ int boundChange(const Puzzle& puzzle, Metric metric, int k, int a, int b) {
 // neighbours are the images of its neighbours, and they share their keys).
 struct Entry {
     Position position;
-    Key key;          // of `position` itself
-    std::int8_t last; // the piece that moved into this position, or noPiece
+    Key key;                 // of `position` itself
+    std::int8_t last;        // the piece that moved into this position, or noPiece
+    std::uint8_t cameFrom{}; // where its anchor was before
 };
 using Entries = std::vector<Entry, BigAllocator<Entry>>;
 struct alignas(cacheLine) Shard : Entries {};
@@ -284,6 +286,8 @@ void Search::expand(std::size_t index, const Entry& e, int depth, int order, Wor
     // own run reached already.
     int skip = metric_ == Metric::Moves ? e.last : noPiece;
     forEachStep(puzzle_, metric_, p, skip, [&](int k, int anchor, auto&&) {
+        if (k == e.last && anchor == e.cameFrom)
+            return; // straight back to where it came from, stored already
         // A position and its mirror image share the smaller key.
         Key key = puzzle_.placedKey(p, e.key, k, anchor);
         if (mirror_)
@@ -317,6 +321,7 @@ void Search::file(int shard, const Bucket& batch, int depth, int order,
                 const Entry& parent =
                     c.parent < first ? batch[0][c.parent] : batch[1][c.parent - first];
                 Entry& e = (*targets[c.rise])[shard].emplace_back(parent);
+                e.cameFrom = parent.position.anchor[c.piece];
                 e.last =
                     static_cast<std::int8_t>(puzzle_.place(e.position, e.key, c.piece, c.anchor));
                 // A bound of 0 means every piece stands where the goal wants it.
