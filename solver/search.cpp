@@ -240,7 +240,7 @@ private:
 
     std::size_t stored() const { return tables_[0].size() + tables_[1].size(); }
     int depthOf(Key key) const { return tables_[shardOf(PositionTable::hash(key))].depth(key); }
-    // Stores a position and queues it; the start, and a goal's step from the file phase.
+    // Stores the start and queues it.
     void open(const Entry& e, Key settled, int depth, int bound);
 
     // Phase one: every step from one position, as candidates.
