@@ -93,15 +93,16 @@ int main(int argc, char** argv) {
             ->type_name("LEVEL")
             ->excludes(levelOption);
     auto* stepsOption =
-        app.add_flag("--steps", steps,
+        app.add_flag("--level-steps", steps,
                      "With --file: print one solution step by step instead, as --level does")
             ->needs(fileOption);
-    app.add_flag("--slides", slides,
-                 "With --level, or --file and --steps: the fewest single-cell slides instead");
+    app.add_flag(
+        "--slides", slides,
+        "With --level, or --file and --level-steps: the fewest single-cell slides instead");
     try {
         app.parse(argc, argv);
         if (slides && !*levelOption && !*stepsOption)
-            throw CLI::ValidationError("--slides", "needs --level, or --file with --steps");
+            throw CLI::ValidationError("--slides", "needs --level, or --file with --level-steps");
     } catch (const CLI::CallForHelp&) {
         std::cout << app.help();
         return 0;

@@ -123,7 +123,7 @@ TEST(SolverCommandLine, BadArgumentsExitWithStatusTwo) {
         {"--level", "1", "x"},
         {"--level", "1", "--level", "2"},
         {"--file"},
-        {"--steps"},
+        {"--level-steps"},
         {"--level", "1", "--file", "level.txt"},
     };
     for (const QStringList& arguments : cases) {
@@ -178,7 +178,7 @@ TEST(SolverCommandLine, LevelFromAFileSolvesLikeTheBuiltIn) {
     EXPECT_TRUE(rows[1].startsWith(" -  Small Puzzle #2"));
     EXPECT_EQ(columns(rows[1]), columns(builtInRows[6]));
 
-    Outcome steps = solveCommand({"--file", path, "--steps", "--slides"});
+    Outcome steps = solveCommand({"--file", path, "--level-steps", "--slides"});
     Outcome builtInSteps = solveCommand({"--level", "6", "--slides"});
     ASSERT_EQ(steps.status, 0) << steps.err.toStdString();
     EXPECT_EQ(steps.out.toStdString(),
