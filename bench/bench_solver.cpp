@@ -1,11 +1,13 @@
-// The solver's speed: each level and all eight together for fewest counted moves, with the
-// positions stored per second of wall time (the search uses both cores). Peak memory: run under
-// /usr/bin/time -v (see README).
+// The solver's speed: the whole table as nudgeboard-solve prints it, each level and all eight
+// together for fewest counted moves, with the positions stored per second of wall time (the
+// search uses both cores). Peak memory: run under /usr/bin/time -v (see README).
 #include "levels/catalogue.h"
+#include "solver/report.h"
 #include "solver/search.h"
 
 #include <benchmark/benchmark.h>
 
+#include <string>
 #include <vector>
 
 using namespace nudgeboard;
@@ -29,7 +31,33 @@ void report(benchmark::State& state, double positions, int moves) {
 
 } // namespace
 
-// All eight levels, one after the other, as nudgeboard-solve's table does them.
+// The table: both searches of every level, as nudgeboard-solve without options runs them. Each
+// search's rate is a counter of its own: "8 slides/s" for level 8's fewest slides, say.
+void BM_WholeTable(benchmark::State& state) {
+    std::vector<LevelReport> reports;
+    double seconds = 0;
+    for (auto _ : state) {
+        reports.clear();
+        for (int level = 1; level <= levelCountBuiltIn; ++level)
+            reports.push_back(solveLevel(level));
+        benchmark::DoNotOptimize(reports.data());
+        seconds = 0;
+        for (const LevelReport& r : reports)
+            seconds += r.moves.seconds + r.slides.seconds;
+    }
+    double positions = 0;
+    for (const LevelReport& r : reports) {
+        for (const auto& [name, s] : {std::pair{"moves", &r.moves}, std::pair{"slides", &r.slides}})
+            state.counters["L" + std::to_string(r.title.number) + "_" + name + "/s"] =
+                s->seconds > 0 ? static_cast<double>(s->states) / s->seconds : 0;
+        positions += static_cast<double>(r.moves.states + r.slides.states);
+    }
+    state.counters["positions"] = positions;
+    state.counters["positions/s"] = seconds > 0 ? positions / seconds : 0;
+}
+BENCHMARK(BM_WholeTable)->Unit(benchmark::kMillisecond)->MinTime(3.0)->UseRealTime();
+
+// All eight levels, one after the other, for fewest counted moves only.
 void BM_AllLevelsFewestMoves(benchmark::State& state) {
     auto puzzles = allLevels();
     double positions = 0;

@@ -4,7 +4,9 @@
 #include "levels/palette.h"
 
 #include <array>
+#include <bit>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace nudgeboard {
@@ -58,109 +60,205 @@ constexpr std::array<Level, levelCountBuiltIn> catalogue{{
 
 namespace catalogue_checks {
 
+// The first thing wrong with a level, or nothing. Rows and columns count from 0.
+struct Fault {
+    enum class Kind {
+        None,
+        NoName,
+        ParOutOfRange,
+        RowLength,        // `length` characters
+        UnknownCharacter, // `character` at `column`
+        WildcardInStart,
+        WallMoves,       // at `column`: a wall on one board and not on the other
+        PieceSplit,      // `character`; `row` is where a separate group begins
+        GoalPieceAbsent, // the goal names `character`, which the start lacks
+        GoalPieceShape,  // `character` covers other squares on the goal board
+    };
+    Kind kind = Kind::None;
+    bool inGoal = false; // on the goal board, else the start
+    int row = 0;
+    int column = 0;
+    char character = 0;
+    std::size_t length = 0;
+
+    constexpr explicit operator bool() const { return kind != Kind::None; }
+};
+
 constexpr bool isPieceChar(char c) {
     return c != '#' && c != '*' && c != '?';
 }
 
-constexpr bool rowsWellFormed(const Layout& rows) {
-    for (auto row : rows) {
-        if (row.size() != 6)
-            return false;
-        for (char c : row)
-            if (!inPalette(c))
-                return false;
+// Six rows of six layout characters; "?" only on the goal board.
+constexpr Fault rowsFault(const Layout& rows, bool inGoal) {
+    for (int r = 0; r < 6; ++r) {
+        if (rows[r].size() != 6)
+            return {Fault::Kind::RowLength, inGoal, r, 0, 0, rows[r].size()};
+        for (int c = 0; c < 6; ++c) {
+            char ch = rows[r][c];
+            if (!inPalette(ch))
+                return {Fault::Kind::UnknownCharacter, inGoal, r, c, ch};
+            if (ch == '?' && !inGoal)
+                return {Fault::Kind::WildcardInStart, inGoal, r, c, ch};
+        }
     }
-    return true;
+    return {};
 }
 
-constexpr bool startHasNoWildcard(const Level& level) {
-    for (auto row : level.start)
-        if (row.find('?') != std::string_view::npos)
-            return false;
-    return true;
-}
-
-constexpr bool wallsAgree(const Level& level) {
+// The rest need well-formed rows.
+constexpr Fault wallsFault(const Layout& start, const Layout& goal) {
     for (int r = 0; r < 6; ++r)
         for (int c = 0; c < 6; ++c)
-            if ((level.start[r][c] == '#') != (level.goal[r][c] == '#'))
-                return false;
-    return true;
+            if ((start[r][c] == '#') != (goal[r][c] == '#'))
+                return {Fault::Kind::WallMoves, true, r, c, goal[r][c]};
+    return {};
 }
 
-// Size of the edge-connected group of ch that contains (r, c).
-constexpr int groupSize(const Layout& rows, char ch, int r, int c) {
-    std::array<bool, 36> seen{};
+// The squares of the edge-connected group of ch that holds square `cell` (6 * row + column).
+constexpr std::uint64_t groupCells(const Layout& rows, char ch, int cell) {
+    std::uint64_t group = std::uint64_t{1} << cell;
     std::array<int, 36> stack{};
-    int top = 0, size = 0;
-    stack[top++] = 6 * r + c;
-    seen[6 * r + c] = true;
+    int top = 0;
+    stack[top++] = cell;
     while (top > 0) {
         int i = stack[--top];
-        ++size;
         int row = i / 6, col = i % 6;
         const int dr[] = {0, 0, 1, -1}, dc[] = {1, -1, 0, 0};
         for (int d = 0; d < 4; ++d) {
-            int nr = row + dr[d], nc = col + dc[d];
-            if (nr < 0 || nr > 5 || nc < 0 || nc > 5 || seen[6 * nr + nc] || rows[nr][nc] != ch)
+            int nr = row + dr[d], nc = col + dc[d], next = 6 * nr + nc;
+            if (nr < 0 || nr > 5 || nc < 0 || nc > 5 || rows[nr][nc] != ch || (group >> next) & 1)
                 continue;
-            seen[6 * nr + nc] = true;
-            stack[top++] = 6 * nr + nc;
+            group |= std::uint64_t{1} << next;
+            stack[top++] = next;
         }
     }
-    return size;
+    return group;
 }
 
-constexpr int countOf(const Layout& rows, char ch) {
-    int n = 0;
-    for (auto row : rows)
-        for (char c : row)
-            n += c == ch;
-    return n;
+constexpr std::uint64_t cellsOf(const Layout& rows, char ch) {
+    std::uint64_t cells = 0;
+    for (int i = 0; i < 36; ++i)
+        if (rows[i / 6][i % 6] == ch)
+            cells |= std::uint64_t{1} << i;
+    return cells;
 }
 
-// Each piece character of the start covers one connected group; on the goal board the same
-// character stands on the same shape moved by one fixed offset.
-constexpr bool piecesAgree(const Level& level) {
-    for (int r = 0; r < 6; ++r)
-        for (int c = 0; c < 6; ++c) {
-            char ch = level.start[r][c];
-            if (isPieceChar(ch) && countOf(level.start, ch) != groupSize(level.start, ch, r, c))
-                return false;
-        }
-    for (auto row : level.goal)
-        for (char ch : row) {
-            if (!isPieceChar(ch))
+constexpr int firstCell(std::uint64_t cells) {
+    int i = 0;
+    while (i < 36 && ((cells >> i) & 1) == 0)
+        ++i;
+    return i;
+}
+
+// Each piece character of the start covers one connected group: the game would fuse separate
+// groups of one colour as soon as they touch.
+constexpr Fault startPiecesFault(const Layout& start) {
+    for (int i = 0; i < 36; ++i) {
+        char ch = start[i / 6][i % 6];
+        std::uint64_t apart = cellsOf(start, ch) & ~groupCells(start, ch, i);
+        if (isPieceChar(ch) && apart != 0)
+            return {Fault::Kind::PieceSplit, false, firstCell(apart) / 6, firstCell(apart) % 6, ch};
+    }
+    return {};
+}
+
+// On the goal board a piece character stands on its start shape moved by one fixed offset.
+constexpr Fault goalPiecesFault(const Layout& start, const Layout& goal) {
+    for (int i = 0; i < 36; ++i) {
+        char ch = goal[i / 6][i % 6];
+        if (!isPieceChar(ch))
+            continue;
+        std::uint64_t from = cellsOf(start, ch), to = cellsOf(goal, ch);
+        if (from == 0)
+            return {Fault::Kind::GoalPieceAbsent, true, i / 6, i % 6, ch};
+        int shift = firstCell(to) - firstCell(from);
+        int columnShift = firstCell(to) % 6 - firstCell(from) % 6;
+        bool same = true;
+        for (int cell = 0; cell < 36; ++cell) {
+            if (((from >> cell) & 1) == 0)
                 continue;
-            int n = countOf(level.start, ch);
-            if (n == 0 || n != countOf(level.goal, ch))
-                return false;
-            int sr = -1, sc = -1, gr = -1, gc = -1; // first square of ch in reading order
-            for (int r = 0; r < 6 && sr < 0; ++r)
-                for (int c = 0; c < 6 && sr < 0; ++c)
-                    if (level.start[r][c] == ch)
-                        sr = r, sc = c;
-            for (int r = 0; r < 6 && gr < 0; ++r)
-                for (int c = 0; c < 6 && gr < 0; ++c)
-                    if (level.goal[r][c] == ch)
-                        gr = r, gc = c;
-            for (int r = 0; r < 6; ++r)
-                for (int c = 0; c < 6; ++c) {
-                    if (level.start[r][c] != ch)
-                        continue;
-                    int tr = r + gr - sr, tc = c + gc - sc;
-                    if (tr < 0 || tr > 5 || tc < 0 || tc > 5 || level.goal[tr][tc] != ch)
-                        return false;
-                }
+            int column = cell % 6 + columnShift;
+            same = same && column >= 0 && column < 6 && cell + shift >= 0 && cell + shift < 36 &&
+                   ((to >> (cell + shift)) & 1) != 0;
         }
-    return true;
+        if (!same || std::popcount(from) != std::popcount(to))
+            return {Fault::Kind::GoalPieceShape, true, i / 6, i % 6, ch};
+    }
+    return {};
+}
+
+// Everything about the rows, in the order a reader meets it.
+constexpr Fault layoutFault(const Layout& start, const Layout& goal) {
+    for (Fault f : {rowsFault(start, false), rowsFault(goal, true)})
+        if (f)
+            return f;
+    for (Fault f : {wallsFault(start, goal), startPiecesFault(start), goalPiecesFault(start, goal)})
+        if (f)
+            return f;
+    return {};
+}
+
+constexpr Fault levelFault(const Level& level) {
+    if (level.name.empty())
+        return {Fault::Kind::NoName};
+    if (level.par <= 0)
+        return {Fault::Kind::ParOutOfRange};
+    return layoutFault(level.start, level.goal);
+}
+
+// The fault in words, one line, for a person who wrote the level.
+inline std::string describe(const Fault& f) {
+    std::string board = f.inGoal ? "goal" : "start";
+    std::string row = board + " row " + std::to_string(f.row + 1);
+    std::string square = row + " column " + std::to_string(f.column + 1);
+    auto character = [&] {
+        unsigned char byte = static_cast<unsigned char>(f.character);
+        if (byte > ' ' && byte < 0x7f)
+            return std::string("\"") + f.character + "\"";
+        const char* hex = "0123456789abcdef";
+        return std::string("byte 0x") + hex[byte >> 4] + hex[byte & 15];
+    };
+    switch (f.kind) {
+    case Fault::Kind::None:
+        return "no fault";
+    case Fault::Kind::NoName:
+        return "the level has no name";
+    case Fault::Kind::ParOutOfRange:
+        return "the par is not a whole number from 1 to 32767";
+    case Fault::Kind::RowLength:
+        return row + " has " + std::to_string(f.length) + " characters, not 6";
+    case Fault::Kind::UnknownCharacter:
+        return square + " holds " + character() + ", which is no layout character";
+    case Fault::Kind::WildcardInStart:
+        return square + " holds \"?\", which only goal rows may hold";
+    case Fault::Kind::WallMoves:
+        return square + (f.character == '#' ? " has a wall where the start has none"
+                                            : " has no wall where the start has one");
+    case Fault::Kind::PieceSplit:
+        return square + ": piece " + character() + " is split into separate groups";
+    case Fault::Kind::GoalPieceAbsent:
+        return square + " names piece " + character() + ", which the start does not have";
+    case Fault::Kind::GoalPieceShape:
+        return square + ": piece " + character() + " does not have its start shape";
+    }
+    return "no fault";
+}
+
+// The catalogue's own checks, each a yes or no.
+constexpr bool rowsWellFormed(const Layout& rows) {
+    return !rowsFault(rows, true);
+}
+
+constexpr bool wallsAgree(const Level& level) {
+    return !wallsFault(level.start, level.goal);
+}
+
+constexpr bool piecesAgree(const Level& level) {
+    return !startPiecesFault(level.start) && !goalPiecesFault(level.start, level.goal);
 }
 
 constexpr bool allLevelsSound() {
     for (const auto& level : catalogue)
-        if (level.name.empty() || level.par <= 0 || !rowsWellFormed(level.start) ||
-            !rowsWellFormed(level.goal) || !startHasNoWildcard(level) || !wallsAgree(level) ||
-            !piecesAgree(level))
+        if (levelFault(level))
             return false;
     return true;
 }

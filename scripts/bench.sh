@@ -11,6 +11,8 @@ b=build/default/bench
 "$b/bench_core"
 QT_QPA_PLATFORM=offscreen "$b/bench_window" 2>/dev/null
 QT_QPA_PLATFORM=offscreen "$b/soak_memory" 2>/dev/null
-"$b/bench_solver" --benchmark_filter='AllLevels|FewestMoves'
+"$b/bench_solver" --benchmark_filter='WholeTable|AllLevels|FewestMoves'
+/usr/bin/time -f "nudgeboard-solve: %e s wall, %M KiB peak resident" \
+    build/default/solver/nudgeboard-solve >/dev/null
 xvfb-run -a -s "-screen 0 640x480x24" /usr/bin/python3 scripts/startup.py \
     build/default/nudgeboard "$b/minimal_window" 15

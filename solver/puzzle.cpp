@@ -21,10 +21,6 @@ Mask mirrored(Mask m) {
     return out;
 }
 
-bool isPieceChar(char c) {
-    return c != '#' && c != '*' && c != '?';
-}
-
 // binomials()[n][r] = n choose r; 36 choose 18 is below 2^34.
 const std::array<std::array<std::uint64_t, 37>, 37>& binomials() {
     static const auto table = [] {
@@ -39,45 +35,6 @@ const std::array<std::array<std::uint64_t, 37>, 37>& binomials() {
     return table;
 }
 
-std::string quoted(char c) {
-    return std::string("\"") + c + "\"";
-}
-
-// Checks six rows of six palette characters; "?" only where allowed.
-bool readRows(const Layout& rows, bool wildcardsAllowed, const char* board, std::string& why) {
-    for (int r = 0; r < 6; ++r) {
-        auto row = rows[r];
-        if (row.size() != 6) {
-            why = std::string(board) + " row " + std::to_string(r + 1) + " has " +
-                  std::to_string(row.size()) + " characters, not 6";
-            return false;
-        }
-        for (char c : row) {
-            if (!inPalette(c) || (c == '?' && !wildcardsAllowed)) {
-                why = std::string(board) + " row " + std::to_string(r + 1) + " holds " + quoted(c) +
-                      ", which is no layout character there";
-                return false;
-            }
-        }
-    }
-    return true;
-}
-
-// The squares of the edge-connected group of `cells` that contains `from`.
-Mask connectedGroup(Mask cells, int from) {
-    Mask group = bit(from);
-    Mask frontier = group;
-    constexpr Mask notColumn0 = ~Mask{0x041041041ULL};
-    constexpr Mask notColumn5 = ~(Mask{0x041041041ULL} << 5);
-    while (frontier != 0) {
-        Mask grown = ((frontier << 1) & notColumn0) | ((frontier >> 1) & notColumn5) |
-                     (frontier << 6) | (frontier >> 6);
-        frontier = grown & cells & ~group;
-        group |= frontier;
-    }
-    return group;
-}
-
 } // namespace
 
 std::optional<Puzzle> Puzzle::fromLayouts(const Layout& start, const Layout& goal,
@@ -88,8 +45,12 @@ std::optional<Puzzle> Puzzle::fromLayouts(const Layout& start, const Layout& goa
             *error = why;
         return std::nullopt;
     };
-    if (!readRows(start, false, "start", why) || !readRows(goal, true, "goal", why))
+    // The catalogue's own checks: rows, walls that stay put, pieces in one piece each, goal
+    // pieces of their start shape.
+    if (auto fault = catalogue_checks::layoutFault(start, goal)) {
+        why = catalogue_checks::describe(fault);
         return fail();
+    }
 
     Puzzle puzzle;
     auto at = [](const Layout& rows, int cell) { return rows[cell / 6][cell % 6]; };
@@ -101,18 +62,9 @@ std::optional<Puzzle> Puzzle::fromLayouts(const Layout& start, const Layout& goa
     Mask seen = 0;
     for (int cell = 0; cell < 36; ++cell) {
         char c = at(start, cell);
-        if (!isPieceChar(c) || (seen & bit(cell)) != 0)
+        if (!catalogue_checks::isPieceChar(c) || (seen & bit(cell)) != 0)
             continue;
-        Mask sameColour = 0;
-        for (int other = 0; other < 36; ++other)
-            if (at(start, other) == c)
-                sameColour |= bit(other);
-        Mask cells = connectedGroup(sameColour, cell);
-        if (cells != sameColour) {
-            // The game would fuse such groups into one piece as soon as they touch.
-            why = "piece " + quoted(c) + " is split into separate groups";
-            return fail();
-        }
+        Mask cells = catalogue_checks::cellsOf(start, c); // one group: the checks saw to it
         seen |= cells;
         int top = 5, left = 5, bottom = 0, right = 0;
         for (int i = 0; i < 36; ++i)
@@ -175,6 +127,7 @@ std::optional<Puzzle> Puzzle::fromLayouts(const Layout& start, const Layout& goa
     if (!puzzle.number(why))
         return fail();
     puzzle.canonicalize(puzzle.start_, -1);
+    puzzle.measureToGoal();
     puzzle.mirrorSymmetric_ = puzzle.findMirror();
     return puzzle;
 }
@@ -203,6 +156,42 @@ std::optional<Puzzle> Puzzle::withEveryPieceApart() const {
         return std::nullopt;
     apart.mirrorSymmetric_ = apart.findMirror();
     return apart;
+}
+
+void Puzzle::measureToGoal() {
+    toGoal_.assign(pieces_.size(), {});
+    for (int k = 0; k < pieceCount(); ++k) {
+        const Piece& piece = pieces_[k];
+        // In the goal a piece covers its own squares and keeps off those the goal wants empty
+        // or gives to another piece.
+        Mask wanted = 0, banned = goalEmpty_;
+        for (const auto& [named, cells] : goalCells_)
+            (named == k ? wanted : banned) |= cells;
+        // Breadth-first from every place the goal accepts; slides can be undone, so the distance
+        // there is the distance back.
+        auto& distance = toGoal_[k];
+        distance.fill(never);
+        std::array<int, 36> queue{};
+        int size = 0;
+        for (int a = 0; a < 36; ++a) {
+            Mask m = piece.shape << a;
+            if (a % 6 + piece.width <= 6 && a / 6 + piece.height <= 6 && (m & walls_) == 0 &&
+                (m & wanted) == wanted && (m & banned) == 0) {
+                distance[a] = 0;
+                queue[size++] = a;
+            }
+        }
+        for (int i = 0; i < size; ++i) {
+            int a = queue[i];
+            for (int d = 0; d < directionCount; ++d) {
+                int to = a + cellOffset[d];
+                if (slideAllowed(piece.shape << a, walls_, d) && distance[to] == never) {
+                    distance[to] = static_cast<std::uint8_t>(distance[a] + 1);
+                    queue[size++] = to;
+                }
+            }
+        }
+    }
 }
 
 bool Puzzle::number(std::string& why) {

@@ -19,6 +19,18 @@ using Mask = std::uint64_t;
 // The palette has 24 piece colours and a colour makes one piece.
 constexpr int maxPieces = 24;
 
+// Board masks for the move rule and for finding pieces that can move at all.
+constexpr Mask boardCells = (Mask{1} << 36) - 1;
+constexpr Mask column0 = 0x041041041ULL; // cells 0, 6, 12, 18, 24, 30
+constexpr Mask column5 = column0 << 5;
+constexpr Mask row0 = 0x3FULL;
+constexpr Mask row5 = row0 << 30;
+
+// The cells next to any cell of m, across edges.
+constexpr Mask besideOf(Mask m) {
+    return ((m << 1) & ~column0) | ((m >> 1) & ~column5) | ((m << 6) & boardCells) | (m >> 6);
+}
+
 // In the order of the arrow keys' codes 37..40.
 enum Direction : int { Left = 0, Up = 1, Right = 2, Down = 3 };
 constexpr int directionCount = 4;
@@ -80,6 +92,14 @@ public:
     // does not cover its squares yet, or any piece on a square the goal wants empty. Only a move of
     // one of them can complete the goal.
     std::uint64_t misplaced(const Position& p) const;
+    // Whether every goal square can match at all: a wall where the goal has one, a piece of each
+    // colour it names.
+    bool goalReachable() const { return goalReachable_; }
+    // The fewest slides piece k needs from anchor a, with nothing but the walls in its way, to
+    // stand where the goal wants it: covering its goal squares, off the squares the goal wants
+    // empty or gives to another piece. `never` if no such place can be reached.
+    static constexpr int never = 255;
+    int slidesToGoal(int k, int a) const { return toGoal_[k][a]; }
 
     // Orders the anchors of interchangeable pieces so that equal boards get equal positions.
     // Returns the new number of piece `tracked`.
@@ -126,6 +146,7 @@ private:
     };
     bool number(std::string& why); // lays out the groups' digits of the key
     bool findMirror();             // fills Group::mirror; false if the level is not symmetric
+    void measureToGoal();          // fills toGoal_
     // Calls f(j, i, a): member i of g lands as member j of the mirrored group, at anchor a; j
     // ascending.
     template <class F> void mirrorGroup(const Position& p, const Group& g, F&& f) const;
@@ -138,17 +159,14 @@ private:
     std::vector<std::array<Key, 36>> weight_;
     Mask walls_ = 0;
     Position start_;
-    bool goalReachable_ = true;                   // false if a goal square can never match
-    Mask goalEmpty_ = 0;                          // squares the goal wants empty
-    std::vector<std::pair<int, Mask>> goalCells_; // piece and the squares it must cover
+    bool goalReachable_ = true;                        // false if a goal square can never match
+    Mask goalEmpty_ = 0;                               // squares the goal wants empty
+    std::vector<std::pair<int, Mask>> goalCells_;      // piece and the squares it must cover
+    std::vector<std::array<std::uint8_t, 36>> toGoal_; // slidesToGoal by piece and anchor
 };
 
 // The move rule on masks: `others` holds walls and every other piece.
 constexpr bool slideAllowed(Mask piece, Mask others, int direction) {
-    constexpr Mask column0 = 0x041041041ULL; // cells 0, 6, 12, 18, 24, 30
-    constexpr Mask column5 = column0 << 5;
-    constexpr Mask row0 = 0x3FULL;
-    constexpr Mask row5 = row0 << 30;
     switch (direction) {
     case Left:
         return (piece & column0) == 0 && ((piece >> 1) & others) == 0;

@@ -56,11 +56,25 @@ std::string countText(const Solution& s) {
 
 } // namespace
 
+LevelTitle LevelTitle::builtIn(int number) {
+    return {number, std::string(Form1::levelName(number)), Form1::levelPar(number)};
+}
+
 LevelReport solveLevel(int level) {
     auto puzzle = Puzzle::builtIn(level);
     if (!puzzle)
-        return {level, {}, {}};
-    return {level, solve(*puzzle, Metric::Moves), solve(*puzzle, Metric::Slides)};
+        return {LevelTitle::builtIn(level), {}, {}};
+    return solveLevel(*puzzle, LevelTitle::builtIn(level));
+}
+
+LevelReport solveLevel(const Puzzle& puzzle, LevelTitle title) {
+    LevelReport report{std::move(title), solve(puzzle, Metric::Moves), {}};
+    // Every solution counts both ways: with none by moves there is none by slides.
+    if (report.moves.outcome == Solution::Outcome::Solved)
+        report.slides = solve(puzzle, Metric::Slides);
+    else
+        report.slides.outcome = report.moves.outcome;
+    return report;
 }
 
 std::string tableText(const std::vector<LevelReport>& reports) {
@@ -68,19 +82,20 @@ std::string tableText(const std::vector<LevelReport>& reports) {
                               "Slides", "Positions", "Seconds", "Fewest moves");
     std::string below;
     for (const auto& r : reports) {
-        int par = Form1::levelPar(r.level);
+        int par = r.title.par;
         std::string slides = r.slides.outcome == Solution::Outcome::Solved
                                  ? std::to_string(r.slides.slides)
                                  : countText(r.slides);
         bool solved = r.moves.outcome == Solution::Outcome::Solved;
-        text += format("%2d  %-16s %4d %6s %7s %10llu %8.3f  %s\n", r.level,
-                       std::string(Form1::levelName(r.level)).c_str(), par,
-                       countText(r.moves).c_str(), slides.c_str(),
+        std::string number = r.title.number > 0 ? std::to_string(r.title.number) : "-";
+        text += format("%2s  %-16s %4d %6s %7s %10llu %8.3f  %s\n", number.c_str(),
+                       r.title.name.c_str(), par, countText(r.moves).c_str(), slides.c_str(),
                        static_cast<unsigned long long>(r.moves.states + r.slides.states),
                        r.moves.seconds + r.slides.seconds,
                        solved ? againstPar(r.moves.moves, par).c_str() : "unsolved");
         if (solved && r.moves.moves < par)
-            below += (below.empty() ? "" : ", ") + std::to_string(r.level) + " (" +
+            below += (below.empty() ? "" : ", ") +
+                     (r.title.number > 0 ? number : "\"" + r.title.name + "\"") + " (" +
                      std::to_string(r.moves.moves) + " for par " + std::to_string(par) + ")";
     }
     text += below.empty() ? "No level can be solved in fewer moves than its par.\n"
@@ -88,22 +103,22 @@ std::string tableText(const std::vector<LevelReport>& reports) {
     return text;
 }
 
-std::string planText(int level, const Solution& solution, Metric metric) {
-    int par = Form1::levelPar(level);
-    std::string name(Form1::levelName(level));
+std::string planText(const LevelTitle& title, const Solution& solution, Metric metric) {
+    int par = title.par;
+    std::string level =
+        (title.number > 0 ? "Level " + std::to_string(title.number) + " " : "Level ") + "\"" +
+        title.name + "\"";
     if (solution.outcome != Solution::Outcome::Solved)
-        return format("Level %d \"%s\": %s.\n", level, name.c_str(),
+        return format("%s: %s.\n", level.c_str(),
                       solution.outcome == Solution::Outcome::NoSolution
                           ? "no sequence of moves reaches the goal"
                           : "the search gave up before finding a solution");
     std::string text =
         metric == Metric::Moves
-            ? format("Level %d \"%s\", par %d: %d counted moves (%s), %d slides.\n", level,
-                     name.c_str(), par, solution.moves, againstPar(solution.moves, par).c_str(),
-                     solution.slides)
-            : format("Level %d \"%s\", par %d: %d slides, the fewest; %d counted moves (%s).\n",
-                     level, name.c_str(), par, solution.slides, solution.moves,
-                     againstPar(solution.moves, par).c_str());
+            ? format("%s, par %d: %d counted moves (%s), %d slides.\n", level.c_str(), par,
+                     solution.moves, againstPar(solution.moves, par).c_str(), solution.slides)
+            : format("%s, par %d: %d slides, the fewest; %d counted moves (%s).\n", level.c_str(),
+                     par, solution.slides, solution.moves, againstPar(solution.moves, par).c_str());
     text += "Click the cell (row and column from 1 at the top left of the play board),\n"
             "then release the arrow keys.\n";
     // A counted move lasts as long as one piece keeps sliding: the next click starts another.

@@ -8,20 +8,30 @@
 
 namespace nudgeboard::solver {
 
+// What the table and a listing call a level.
+struct LevelTitle {
+    int number = 0; // 1..8 in the "Load Level" menu, 0 for a level from a file
+    std::string name;
+    int par = 0;
+    static LevelTitle builtIn(int number);
+};
+
 struct LevelReport {
-    int level;
+    LevelTitle title;
     Solution moves;  // fewest counted moves
     Solution slides; // fewest single-cell slides
 };
 
 // Solves built-in level 1..8 both ways.
 LevelReport solveLevel(int level);
+// Solves a puzzle both ways; with no solution by moves, the slides search is left out.
+LevelReport solveLevel(const Puzzle& puzzle, LevelTitle title);
 
 // The table: one header line, one line per level, then a note on what lies below par.
 std::string tableText(const std::vector<LevelReport>& reports);
 
 // One solution as a player enters it: cell to click (row and column from 1 at the top left of
 // the play board), arrow keys to release, and the counter text after each counted move.
-std::string planText(int level, const Solution& solution, Metric metric);
+std::string planText(const LevelTitle& title, const Solution& solution, Metric metric);
 
 } // namespace nudgeboard::solver

@@ -1,18 +1,23 @@
-// Breadth-first search over positions, one layer per counted move (or per slide).
+// Best-first search over positions: depth plus a lower bound on the steps still needed (A*).
 //
 // Under the game's counter a slide of the piece that moved last is free, so a shortest path over
 // (position, piece moved last) is a chain of runs, each run one piece sliding as far as it likes
 // for one counted move. Expanding a whole run at once, by a flood fill of that piece with the
-// others standing still, makes the 0-1 search a plain breadth-first search over positions in
-// which the piece moved last need not be stored: every position is kept once, not once per piece
-// that could have moved last.
+// others standing still, makes every step cost one: every position is kept once, not once per
+// piece that could have moved last.
+//
+// The bound: under Metric::Slides every piece needs at least the slides it would need alone
+// between the walls to stand where the goal wants it; under Metric::Moves every piece not there
+// yet needs at least one run. A step moves one piece, so it changes the bound by at most one and
+// depth plus bound never falls: a position is first expanded at its true depth, and a goal found
+// at the depth plus bound being expanded is the optimum. Nothing that could lie on a shorter
+// solution is skipped.
 #include "solver/search.h"
 #include "solver/bigalloc.h"
 
 #include <algorithm>
-#include <bit>
 #include <chrono>
-#include <limits>
+#include <map>
 #include <thread>
 
 namespace nudgeboard::solver {
@@ -25,12 +30,10 @@ constexpr int noPiece = -1;
 // else the two cores keep taking the shared line from each other.
 constexpr std::size_t cacheLine = 64;
 
-// A position's key with its layer: the top two bits hold 1 + layer mod 3, 0 marks a free slot.
-// Moves can be undone, so neighbouring positions lie at most one layer apart and the layer mod 3
-// tells a predecessor from a successor.
+// Every position stored with the fewest steps known from the start to it.
 class alignas(cacheLine) PositionTable {
 public:
-    PositionTable() : slots_(std::size_t{1} << 16) {}
+    PositionTable() : keys_(std::size_t{1} << 16, free), depths_(keys_.size()) {}
 
     static std::uint64_t hash(Key key) {
         std::uint64_t h = key * 0x9E3779B97F4A7C15ULL;
@@ -41,58 +44,74 @@ public:
 
     void prefetch(std::uint64_t h) const {
 #if defined(__GNUC__)
-        __builtin_prefetch(&slots_[h & (slots_.size() - 1)]);
+        __builtin_prefetch(&keys_[h & (keys_.size() - 1)]);
+        __builtin_prefetch(&depths_[h & (keys_.size() - 1)]);
 #else
         (void)h;
 #endif
     }
 
-    // Stores the key with its layer unless it is there already; true if it was new.
-    bool add(Key key, std::uint64_t h, int layer) {
-        if (4 * (size_ + 1) > 3 * slots_.size())
+    enum class Filed { Known, New, Nearer };
+
+    // Stores the key at `depth` unless it is there already at that depth or less.
+    Filed add(Key key, std::uint64_t h, int depth) {
+        if (4 * (size_ + 1) > 3 * keys_.size())
             grow();
         std::size_t s = find(key, h);
-        if (slots_[s] != 0)
-            return false;
-        slots_[s] = key | (std::uint64_t(1 + layer % 3) << keyBits);
-        ++size_;
-        return true;
+        if (keys_[s] == free) {
+            keys_[s] = key;
+            depths_[s] = static_cast<std::uint16_t>(depth);
+            ++size_;
+            return Filed::New;
+        }
+        if (depths_[s] <= depth)
+            return Filed::Known;
+        depths_[s] = static_cast<std::uint16_t>(depth);
+        return Filed::Nearer;
     }
 
-    // 1 + layer mod 3 of a stored key, 0 if the key is not stored.
-    int tag(Key key) const {
-        return static_cast<int>(slots_[find(key, hash(key))] >> keyBits);
+    // The stored depth of a key, -1 if the key is not stored.
+    int depth(Key key) const {
+        std::size_t s = find(key, hash(key));
+        return keys_[s] == free ? -1 : depths_[s];
     }
 
 private:
-    static constexpr Key keyMask = (Key{1} << keyBits) - 1;
+    static constexpr Key free = ~Key{0}; // no key: keys stay below 2^62
 
     // The slot holding the key, or the free slot where it belongs.
     std::size_t find(Key key, std::uint64_t h) const {
-        std::size_t mask = slots_.size() - 1;
+        std::size_t mask = keys_.size() - 1;
         std::size_t s = h & mask;
-        while (slots_[s] != 0 && (slots_[s] & keyMask) != key)
+        while (keys_[s] != free && keys_[s] != key)
             s = (s + 1) & mask;
         return s;
     }
 
     void grow() {
-        std::vector<std::uint64_t, BigAllocator<std::uint64_t>> old(slots_.size() * 2);
-        old.swap(slots_);
-        std::size_t mask = slots_.size() - 1;
-        for (std::uint64_t entry : old) {
-            if (entry == 0)
+        std::vector<Key, BigAllocator<Key>> oldKeys(keys_.size() * 2, free);
+        std::vector<std::uint16_t, BigAllocator<std::uint16_t>> oldDepths(oldKeys.size());
+        oldKeys.swap(keys_);
+        oldDepths.swap(depths_);
+        std::size_t mask = keys_.size() - 1;
+        for (std::size_t i = 0; i < oldKeys.size(); ++i) {
+            if (oldKeys[i] == free)
                 continue;
-            std::size_t s = hash(entry & keyMask) & mask;
-            while (slots_[s] != 0)
+            std::size_t s = hash(oldKeys[i]) & mask;
+            while (keys_[s] != free)
                 s = (s + 1) & mask;
-            slots_[s] = entry;
+            keys_[s] = oldKeys[i];
+            depths_[s] = oldDepths[i];
         }
     }
 
-    std::vector<std::uint64_t, BigAllocator<std::uint64_t>> slots_;
+    std::vector<Key, BigAllocator<Key>> keys_;
+    std::vector<std::uint16_t, BigAllocator<std::uint16_t>> depths_;
     std::size_t size_ = 0;
 };
+
+// Depths are stored in 16 bits; a search that would go deeper gives up.
+constexpr int deepest = 65535;
 
 // Calls f(anchor, path) for every place piece k reaches by its own slides while the others stand
 // still, nearest first; path(v) fills v with the directions of the slides from p.
@@ -130,159 +149,196 @@ void forEachReach(const Puzzle& puzzle, const Position& p, int k, Mask others, F
     }
 }
 
-// A position one step on, and its mirror image (the same again if the level has no mirror).
-struct Next {
-    Position position;
-    Key key;
-    int moved; // the piece that moved, numbered in `position`
-    Position image;
-    Key imageKey;
-    int imageMoved; // the same piece, numbered in `image`
-    int piece;      // the same piece, numbered in the position before
-
-    Key settledKey() const { return std::min(key, imageKey); }
-};
-
-// Calls f(next, path) for every position one step from canonical position p (key `key`): one
-// run of one piece under Metric::Moves, one slide under Metric::Slides. `skip` is a piece whose
-// runs lead back to where p came from; `only`, if not noPiece, the one piece to move. Without
-// `withImage` the image is left out: Next::image is then the position itself.
+// The one neighbour generator: calls f(k, anchor, path) for every place one step takes a piece
+// of p, one run under Metric::Moves, one slide under Metric::Slides; path(v) fills v with the
+// directions of its slides. Piece `skip` stays put.
 template <class F>
-void forEachNeighbour(const Puzzle& puzzle, Metric metric, const Position& p, Key key, int skip,
-                      int only, F&& f, bool withImage = true) {
-    constexpr Mask board = (Mask{1} << 36) - 1;
-    constexpr Mask column0 = 0x041041041ULL;
+void forEachStep(const Puzzle& puzzle, Metric metric, const Position& p, int skip, F&& f) {
     std::array<Mask, maxPieces> masks;
     Mask all = puzzle.walls();
     for (int k = 0; k < puzzle.pieceCount(); ++k) {
         masks[k] = puzzle.maskOf(p, k);
         all |= masks[k];
     }
-    // The image moves along with p: the image piece slides to the image anchor.
-    bool mirror = withImage && puzzle.mirrorSymmetric();
-    Key imageKey = key;
-    Position image = mirror ? puzzle.mirrorOf(p, imageKey) : p;
-    Next next;
-    auto emit = [&](int k, int anchor, auto&& pathTo) {
-        next.position = p;
-        next.key = key;
-        next.moved = puzzle.place(next.position, next.key, k, anchor);
-        next.piece = k;
-        if (mirror) {
-            next.image = image;
-            next.imageKey = imageKey;
-            next.imageMoved =
-                puzzle.place(next.image, next.imageKey, puzzle.imageOf(image, k, p.anchor[k]),
-                             puzzle.mirrorAnchor(k, anchor));
-        } else {
-            next.image = next.position;
-            next.imageKey = next.key;
-            next.imageMoved = next.moved;
-        }
-        f(next, pathTo);
-    };
-    // Only a piece next to an empty square can move at all.
-    Mask empty = board & ~all;
-    Mask besideEmpty =
-        ((empty << 1) & ~column0) | ((empty >> 1) & ~(column0 << 5)) | (empty << 6) | (empty >> 6);
+    Mask movable = besideOf(boardCells & ~all); // only a piece next to an empty square moves
     for (int k = 0; k < puzzle.pieceCount(); ++k) {
-        if (k == skip || (only != noPiece && k != only) || (masks[k] & besideEmpty) == 0)
+        if (k == skip || (masks[k] & movable) == 0)
             continue;
         Mask others = all & ~masks[k];
         if (metric == Metric::Slides) {
             for (int d = 0; d < directionCount; ++d)
                 if (slideAllowed(masks[k], others, d))
-                    emit(k, p.anchor[k] + cellOffset[d],
-                         [d](std::vector<int>& path) { path.assign(1, d); });
+                    f(k, p.anchor[k] + cellOffset[d],
+                      [d](std::vector<int>& path) { path.assign(1, d); });
             continue;
         }
         forEachReach(puzzle, p, k, others,
-                     [&](int anchor, auto&& pathTo) { emit(k, anchor, pathTo); });
+                     [&](int anchor, auto&& pathTo) { f(k, anchor, pathTo); });
     }
 }
 
-// Turns the chain of settled keys into clicks and keys. It walks the real positions from the
-// start, which may be the mirror images of the chain's, and follows each piece's identity.
-void collectSteps(const Puzzle& puzzle, Metric metric, const std::vector<Key>& chain,
-                  Solution& out) {
-    std::vector<int> path;
-    int lastPiece = noPiece; // numbered in the position before the current run
-    Position p = puzzle.start();
-    Key key = puzzle.pack(p);
-    for (std::size_t i = 0; i + 1 < chain.size(); ++i) {
-        bool found = false;
-        Position after;
-        Key afterKey = 0;
-        forEachNeighbour(puzzle, metric, p, key, noPiece, noPiece,
-                         [&](const Next& n, auto&& pathTo) {
-                             if (found || n.settledKey() != chain[i + 1])
-                                 return;
-                             found = true;
-                             pathTo(path);
-                             Position at = p;
-                             for (int d : path) {
-                                 out.steps.push_back({puzzle.clickCell(at, n.piece), 37 + d});
-                                 at = puzzle.slid(at, n.piece, d);
-                             }
-                             if (n.piece != lastPiece)
-                                 ++out.moves;
-                             lastPiece = n.moved;
-                             after = n.position;
-                             afterKey = n.key;
-                         });
-        p = after;
-        key = afterKey;
+// The lower bound on the steps from p to the goal; Puzzle::never or more if there is none.
+int boundOf(const Puzzle& puzzle, Metric metric, const Position& p) {
+    int bound = 0;
+    for (int k = 0; k < puzzle.pieceCount(); ++k) {
+        int slides = puzzle.slidesToGoal(k, p.anchor[k]);
+        if (slides == Puzzle::never)
+            return Puzzle::never;
+        bound += metric == Metric::Slides ? slides : slides > 0;
     }
-    out.slides = static_cast<int>(out.steps.size());
+    return bound;
 }
 
-// A position one run (or slide) from a stored one: piece k of entry `parent` moved to `anchor`.
+// How the bound changes when piece k moves from anchor a to anchor b: -1, 0 or 1.
+int boundChange(const Puzzle& puzzle, Metric metric, int k, int a, int b) {
+    int before = puzzle.slidesToGoal(k, a), after = puzzle.slidesToGoal(k, b);
+    return metric == Metric::Slides ? after - before : (after > 0) - (before > 0);
+}
+
+// A stored position still to expand, as reached (not as its mirror image: the image's
+// neighbours are the images of its neighbours, and they share their keys).
+struct Entry {
+    Position position;
+    Key key;                 // of `position` itself
+    std::int8_t last;        // the piece that moved into this position, or noPiece
+    std::uint8_t cameFrom{}; // where its anchor was before
+};
+using Entries = std::vector<Entry, BigAllocator<Entry>>;
+struct alignas(cacheLine) Shard : Entries {};
+using Bucket = std::array<Shard, 2>; // by the shard of the position's key
+
+// A position one step from a stored one: piece `piece` of entry `parent` moved to `anchor`.
 // The position itself is built only if its key is new.
 struct Candidate {
     Key key; // shared with the mirror image
     std::uint32_t parent;
     std::uint8_t piece;
     std::uint8_t anchor;
+    std::uint8_t rise; // how much depth plus bound grows: 0, 1 or 2
 };
 
-} // namespace
+class Search {
+public:
+    Search(const Puzzle& puzzle, Metric metric, const Limits& limits)
+        : puzzle_(puzzle), metric_(metric), limits_(limits), mirror_(puzzle.mirrorSymmetric()) {}
 
-Solution solve(const Puzzle& puzzle, Metric metric, const Limits& limits) {
-    auto begun = std::chrono::steady_clock::now();
-    Solution out;
-    // Two cores: the positions are split in two shards by the top bit of their hash. Each layer
-    // goes in chunks, each chunk in two phases that both threads share: first both expand half
-    // the chunk's positions into candidates sorted by shard, then each files its own shard's
+    Solution run();
+
+private:
+    // Two cores: positions are split in two shards by the top bit of their hash. A bucket goes
+    // in chunks, each chunk in two phases that both threads share: first both expand half the
+    // chunk's positions into candidates sorted by shard, then each files its own shard's
     // candidates. No table is shared between threads, and the result does not depend on timing.
-    std::array<PositionTable, 2> tables;
-    auto shardOf = [](std::uint64_t hash) { return static_cast<int>(hash >> 63); };
-    auto stored = [&] { return tables[0].size() + tables[1].size(); };
-    struct Entry {
-        Position position;
-        Key key;
-        std::int8_t last; // the piece that moved into this position, or noPiece
-    };
-    using Entries = std::vector<Entry, BigAllocator<Entry>>;
-    struct alignas(cacheLine) Shard : Entries {};
-    std::array<Shard, 2> current, next;
-    Key startKey = puzzle.pack(puzzle.start());
-    std::uint64_t startHash = PositionTable::hash(startKey);
-    tables[shardOf(startHash)].add(startKey, startHash, 0);
-    current[0].push_back({puzzle.start(), startKey, noPiece});
-    Key goal = startKey;
-    bool solved = puzzle.isGoal(puzzle.start());
-    int layer = 0;
+    static int shardOf(std::uint64_t hash) { return static_cast<int>(hash >> 63); }
 
     struct alignas(cacheLine) Worker {
-        std::array<std::vector<Candidate>, 2> byShard; // phase one's output
-        bool goal = false;
+        std::array<std::vector<Candidate>, 2> byShard; // the expand phase's output
+        bool goal = false;                             // the file phase met a goal
         Key goalKey = 0;
-        // A goal one step beyond the layer being built. It is the optimum once that layer is
-        // complete without a goal of its own, and saves expanding the largest layer.
-        bool beyond = false;
-        Key beyondKey = 0;
+        bool finishing = false; // the expand phase made a goal at the bucket's own order
     };
-    std::array<Worker, 2> workers;
+
+    std::size_t stored() const { return tables_[0].size() + tables_[1].size(); }
+    int depthOf(Key key) const { return tables_[shardOf(PositionTable::hash(key))].depth(key); }
+    // Stores the start and queues it.
+    void open(const Entry& e, Key settled, int depth, int bound);
+
+    // Phase one: every step from one position, as candidates.
+    void expand(std::size_t index, const Entry& e, int depth, int order, Worker& w);
+    // Phase two: one shard's candidates into the table; the new ones are queued in `targets` by
+    // their rise.
+    void file(int shard, const Bucket& batch, int depth, int order,
+              const std::array<Bucket*, 3>& targets);
+    // Expands and files one bucket: its positions lie at `depth`, their depth plus bound is
+    // `order`.
+    void expandBucket(const Bucket& batch, int depth, int order);
+    // Phase three: back from the goal, each step to a stored neighbour one step nearer the start.
+    std::vector<Key> traceBack(Key goal, int depth) const;
+    // The chain of settled keys as clicks and keys, walking the real positions from the start.
+    void collectSteps(const std::vector<Key>& chain, Solution& out) const;
+
+    const Puzzle& puzzle_;
+    Metric metric_;
+    Limits limits_;
+    bool mirror_;
+    std::array<PositionTable, 2> tables_;
+    // Positions to expand by (depth + bound, -depth): the next bucket comes first, and within a
+    // value of depth plus bound the deepest, which lies nearest a goal.
+    std::map<std::pair<int, int>, Bucket> buckets_;
+    std::array<Worker, 2> workers_;
+    bool goal_ = false;
+    Key goalKey_ = 0;
+    int goalDepth_ = 0;
+};
+
+void Search::open(const Entry& e, Key settled, int depth, int bound) {
+    std::uint64_t hash = PositionTable::hash(settled);
+    tables_[shardOf(hash)].add(settled, hash, depth);
+    buckets_[{depth + bound, -depth}][shardOf(hash)].push_back(e);
+}
+
+void Search::expand(std::size_t index, const Entry& e, int depth, int order, Worker& w) {
+    const Position& p = e.position;
+    Key imageKey = e.key;
+    std::array<std::uint8_t, maxPieces> images; // piece k of p is piece images[k] of image
+    Position image = mirror_ ? puzzle_.mirrorOf(p, imageKey, images) : p;
+    // Under the counter, running the piece that just moved again only reaches positions its
+    // own run reached already.
+    int skip = metric_ == Metric::Moves ? e.last : noPiece;
+    forEachStep(puzzle_, metric_, p, skip, [&](int k, int anchor, auto&&) {
+        if (k == e.last && anchor == e.cameFrom)
+            return; // straight back to where it came from, stored already
+        // A position and its mirror image share the smaller key.
+        Key key = puzzle_.placedKey(p, e.key, k, anchor);
+        if (mirror_)
+            key = std::min(key, puzzle_.placedKey(image, imageKey, images[k],
+                                                  puzzle_.mirrorAnchor(k, anchor)));
+        int rise = 1 + boundChange(puzzle_, metric_, k, p.anchor[k], anchor);
+        w.finishing = w.finishing || (rise == 0 && order == depth + 1);
+        w.byShard[shardOf(PositionTable::hash(key))].push_back(
+            {key, static_cast<std::uint32_t>(index), static_cast<std::uint8_t>(k),
+             static_cast<std::uint8_t>(anchor), static_cast<std::uint8_t>(rise)});
+    });
+}
+
+void Search::file(int shard, const Bucket& batch, int depth, int order,
+                  const std::array<Bucket*, 3>& targets) {
+    Worker& w = workers_[shard];
+    PositionTable& table = tables_[shard];
+    // Nearly every lookup misses the cache, so the slots are fetched ahead.
+    for (const Worker& from : workers_) {
+        const auto& list = from.byShard[shard];
+        for (std::size_t at = 0; at < list.size(); at += 64) {
+            std::size_t end = std::min(list.size(), at + 64);
+            for (std::size_t i = at; i < end; ++i)
+                table.prefetch(PositionTable::hash(list[i].key));
+            for (std::size_t i = at; i < end; ++i) {
+                const Candidate& c = list[i];
+                auto filed = table.add(c.key, PositionTable::hash(c.key), depth + 1);
+                if (filed == PositionTable::Filed::Known)
+                    continue;
+                std::size_t first = batch[0].size();
+                const Entry& parent =
+                    c.parent < first ? batch[0][c.parent] : batch[1][c.parent - first];
+                Entry& e = (*targets[c.rise])[shard].emplace_back(parent);
+                e.cameFrom = parent.position.anchor[c.piece];
+                e.last =
+                    static_cast<std::int8_t>(puzzle_.place(e.position, e.key, c.piece, c.anchor));
+                // A bound of 0 means every piece stands where the goal wants it.
+                if (order + c.rise == depth + 1 && !w.goal) {
+                    w.goal = true;
+                    w.goalKey = c.key;
+                }
+            }
+        }
+    }
+}
+
+void Search::expandBucket(const Bucket& batch, int depth, int order) {
+    // Every step goes one deeper and raises depth plus bound by 0, 1 or 2.
+    std::array<Bucket*, 3> targets;
+    for (int rise = 0; rise < 3; ++rise)
+        targets[rise] = &buckets_[{order + rise, -(depth + 1)}];
     auto bothThreads = [](std::size_t work, auto&& task) {
         if (work < 4096) { // a thread costs more than a small chunk
             task(0);
@@ -293,173 +349,150 @@ Solution solve(const Puzzle& puzzle, Metric metric, const Limits& limits) {
         task(0);
         other.join();
     };
-
-    auto entryAt = [&](std::size_t i) -> const Entry& {
-        return i < current[0].size() ? current[0][i] : current[1][i - current[0].size()];
-    };
-    const bool mirror = puzzle.mirrorSymmetric();
-    auto expand = [&](std::size_t index, const Entry& e, Worker& w) {
-        constexpr Mask board = (Mask{1} << 36) - 1;
-        constexpr Mask column0 = 0x041041041ULL;
-        const Position& p = e.position;
-        std::array<Mask, maxPieces> masks;
-        Mask all = puzzle.walls();
-        for (int k = 0; k < puzzle.pieceCount(); ++k) {
-            masks[k] = puzzle.maskOf(p, k);
-            all |= masks[k];
-        }
-        Key imageKey = e.key;
-        std::array<std::uint8_t, maxPieces> images; // piece k of p is piece images[k] of image
-        Position image = mirror ? puzzle.mirrorOf(p, imageKey, images) : p;
-        // Only a run of the one piece out of place, if just one is, can complete the goal.
-        std::uint64_t wrong = puzzle.misplaced(p);
-        // Under the counter, running the piece that just moved again only reaches positions its
-        // own run reached already.
-        int skip = metric == Metric::Moves ? e.last : noPiece;
-        Mask empty = board & ~all;
-        Mask besideEmpty = ((empty << 1) & ~column0) | ((empty >> 1) & ~(column0 << 5)) |
-                           (empty << 6) | (empty >> 6);
-        for (int k = 0; k < puzzle.pieceCount() && !w.goal; ++k) {
-            if (k == skip || (masks[k] & besideEmpty) == 0)
-                continue;
-            int imageK = mirror ? images[k] : k;
-            bool mayFinish = (wrong & ~(std::uint64_t{1} << k)) == 0;
-            auto add = [&](int anchor) {
-                if (w.goal)
-                    return;
-                // A position and its mirror image share the smaller key.
-                Key key = puzzle.placedKey(p, e.key, k, anchor);
-                if (mirror)
-                    key = std::min(key, puzzle.placedKey(image, imageKey, imageK,
-                                                         puzzle.mirrorAnchor(k, anchor)));
-                w.byShard[shardOf(PositionTable::hash(key))].push_back(
-                    {key, static_cast<std::uint32_t>(index), static_cast<std::uint8_t>(k),
-                     static_cast<std::uint8_t>(anchor)});
-                if (mayFinish) {
-                    Position q = p;
-                    Key qKey = e.key;
-                    puzzle.place(q, qKey, k, anchor);
-                    if (puzzle.isGoal(q)) {
-                        w.goal = true;
-                        w.goalKey = key;
-                    }
-                }
-            };
-            Mask others = all & ~masks[k];
-            if (metric == Metric::Slides) {
-                for (int d = 0; d < directionCount; ++d)
-                    if (slideAllowed(masks[k], others, d))
-                        add(p.anchor[k] + cellOffset[d]);
-            } else {
-                forEachReach(puzzle, p, k, others, [&](int anchor, auto&&) { add(anchor); });
-            }
-        }
-    };
-
-    // Files one shard's candidates; their slots are fetched ahead, since nearly every lookup
-    // misses the cache.
-    auto file = [&](int shard) {
-        Worker& w = workers[shard];
-        for (const Worker& from : workers) {
-            const auto& list = from.byShard[shard];
-            for (std::size_t at = 0; at < list.size(); at += 64) {
-                std::size_t end = std::min(list.size(), at + 64);
-                for (std::size_t i = at; i < end; ++i)
-                    tables[shard].prefetch(PositionTable::hash(list[i].key));
-                for (std::size_t i = at; i < end; ++i) {
-                    const Candidate& c = list[i];
-                    if (!tables[shard].add(c.key, PositionTable::hash(c.key), layer + 1))
-                        continue;
-                    // Stored as reached, not as its mirror image: the image's neighbours are the
-                    // images of its neighbours, and they share their keys.
-                    const Entry& parent = entryAt(c.parent);
-                    Entry& e = next[shard].emplace_back(parent);
-                    e.last = static_cast<std::int8_t>(
-                        puzzle.place(e.position, e.key, c.piece, c.anchor));
-                    std::uint64_t wrong = puzzle.misplaced(e.position);
-                    if (w.beyond || wrong == 0 || (wrong & (wrong - 1)) != 0)
-                        continue; // one step completes the goal only if one piece is out of place
-                    forEachNeighbour(
-                        puzzle, metric, e.position, e.key, noPiece, std::countr_zero(wrong),
-                        [&](const Next& n, auto&&) {
-                            if (!w.beyond && puzzle.isGoal(n.position)) {
-                                w.beyond = true;
-                                w.beyondKey = puzzle.settledKey(n.position, n.key);
-                            }
-                        },
-                        false);
-                }
-            }
-        }
-    };
-
+    std::size_t first = batch[0].size(), total = first + batch[1].size();
     constexpr std::size_t chunk = 1 << 15;
-    while (!solved && (!current[0].empty() || !current[1].empty()) && stored() < limits.maxStates) {
-        std::size_t total = current[0].size() + current[1].size();
-        for (std::size_t from = 0; from < total && !solved; from += chunk) {
-            std::size_t to = std::min(total, from + chunk), middle = from + (to - from) / 2;
-            bothThreads(to - from, [&](int t) {
-                Worker& w = workers[t];
-                for (std::size_t i = t == 0 ? from : middle; i < (t == 0 ? middle : to) && !w.goal;
-                     ++i)
-                    expand(i, entryAt(i), w);
-            });
-            bothThreads(to - from, file);
-            for (Worker& w : workers) {
-                w.byShard[0].clear();
-                w.byShard[1].clear();
-                if (w.goal && !solved) {
-                    solved = true;
-                    goal = w.goalKey;
-                }
+    // A goal found at `order` is the optimum at once; one found deeper only once nothing
+    // shallower is left.
+    for (std::size_t from = 0;
+         from < total && !(goal_ && goalDepth_ == order) && stored() < limits_.maxStates;
+         from += chunk) {
+        std::size_t to = std::min(total, from + chunk), middle = from + (to - from) / 2;
+        bothThreads(to - from, [&](int t) {
+            Worker& w = workers_[t];
+            // A goal at this order is the optimum: the rest of the bucket need not be expanded.
+            for (std::size_t i = t == 0 ? from : middle; i < (t == 0 ? middle : to) && !w.finishing;
+                 ++i) {
+                // An entry of a position queued again nearer the start was expanded from there
+                // already, in an earlier bucket: its steps all file as known, harmlessly.
+                expand(i, i < first ? batch[0][i] : batch[1][i - first], depth, order, w);
             }
-        }
-        ++layer;
-        for (int t = 0; t < 2; ++t) {
-            current[t].swap(next[t]);
-            next[t].clear();
-        }
-        for (const Worker& w : workers)
-            if (!solved && w.beyond) {
-                solved = true;
-                goal = w.beyondKey;
-                std::uint64_t hash = PositionTable::hash(goal);
-                tables[shardOf(hash)].add(goal, hash, ++layer);
+        });
+        bothThreads(to - from, [&](int t) { file(t, batch, depth, order, targets); });
+        for (Worker& w : workers_) {
+            w.byShard[0].clear();
+            w.byShard[1].clear();
+            if (w.goal && (!goal_ || goalDepth_ > depth + 1)) {
+                goal_ = true;
+                goalKey_ = w.goalKey;
+                goalDepth_ = depth + 1;
             }
+            w.goal = false;
+            w.finishing = false;
+        }
     }
-    auto tagOf = [&](Key key) {
-        std::uint64_t hash = PositionTable::hash(key);
-        return tables[shardOf(hash)].tag(key);
-    };
+    for (int rise = 0; rise < 3; ++rise)
+        if ((*targets[rise])[0].empty() && (*targets[rise])[1].empty())
+            buckets_.erase({order + rise, -(depth + 1)});
+}
 
-    out.states = stored();
-    if (solved) {
-        out.outcome = Solution::Outcome::Solved;
-        // Back from the goal: each step to a stored neighbour one layer nearer the start.
-        std::vector<Key> chain{goal};
-        for (int at = layer; at > 0; --at) {
-            Position p = puzzle.unpack(chain.back());
-            Key before = 0;
-            bool found = false;
-            forEachNeighbour(puzzle, metric, p, chain.back(), noPiece, noPiece,
-                             [&](const Next& n, auto&&) {
-                                 if (found)
-                                     return;
-                                 Key key = n.settledKey();
-                                 if (tagOf(key) == 1 + (at - 1) % 3) {
-                                     found = true;
-                                     before = key;
-                                 }
-                             });
-            chain.push_back(before);
+std::vector<Key> Search::traceBack(Key goal, int depth) const {
+    std::vector<Key> chain{goal};
+    for (int at = depth; at > 0; --at) {
+        Key here = chain.back();
+        Position p = puzzle_.unpack(here);
+        Key before = here;
+        bool found = false;
+        forEachStep(puzzle_, metric_, p, noPiece, [&](int k, int anchor, auto&&) {
+            if (found)
+                return;
+            Position q = p;
+            Key key = here;
+            puzzle_.place(q, key, k, anchor);
+            key = puzzle_.settledKey(q, key);
+            if (depthOf(key) == at - 1) {
+                found = true;
+                before = key;
+            }
+        });
+        chain.push_back(before);
+    }
+    std::reverse(chain.begin(), chain.end());
+    return chain;
+}
+
+void Search::collectSteps(const std::vector<Key>& chain, Solution& out) const {
+    std::vector<int> path;
+    int lastPiece = noPiece; // numbered in the position before the current run
+    Position p = puzzle_.start();
+    Key key = puzzle_.pack(p);
+    for (std::size_t i = 0; i + 1 < chain.size(); ++i) {
+        bool found = false;
+        Position after = p;
+        Key afterKey = key;
+        forEachStep(puzzle_, metric_, p, noPiece, [&](int k, int anchor, auto&& pathTo) {
+            if (found)
+                return;
+            Position q = p;
+            Key qKey = key;
+            int moved = puzzle_.place(q, qKey, k, anchor);
+            if (puzzle_.settledKey(q, qKey) != chain[i + 1])
+                return;
+            found = true;
+            pathTo(path);
+            Position at = p;
+            for (int d : path) {
+                out.steps.push_back({puzzle_.clickCell(at, k), 37 + d});
+                at = puzzle_.slid(at, k, d);
+            }
+            if (k != lastPiece)
+                ++out.moves;
+            lastPiece = moved;
+            after = q;
+            afterKey = qKey;
+        });
+        p = after;
+        key = afterKey;
+    }
+    out.slides = static_cast<int>(out.steps.size());
+}
+
+Solution Search::run() {
+    auto begun = std::chrono::steady_clock::now();
+    Solution out;
+    const Position& start = puzzle_.start();
+    int startBound = puzzle_.goalReachable() ? boundOf(puzzle_, metric_, start) : Puzzle::never;
+    if (startBound < Puzzle::never) {
+        Key startKey = puzzle_.pack(start);
+        Key settled = puzzle_.settledKey(start, startKey);
+        open({start, startKey, noPiece}, settled, 0, startBound);
+        if (startBound == 0) {
+            goal_ = true;
+            goalKey_ = settled;
         }
-        std::reverse(chain.begin(), chain.end());
-        collectSteps(puzzle, metric, chain, out);
-    } else if (!current[0].empty() || !current[1].empty()) {
+    }
+    bool gaveUp = false;
+    while (!buckets_.empty()) {
+        auto [order, negativeDepth] = buckets_.begin()->first;
+        int depth = -negativeDepth;
+        if (goal_ && goalDepth_ <= order)
+            break; // nothing left could reach a goal sooner
+        if (depth >= deepest) {
+            gaveUp = true;
+            break;
+        }
+        Bucket batch = std::move(buckets_.begin()->second);
+        buckets_.erase(buckets_.begin());
+        expandBucket(batch, depth, order);
+        if (stored() >= limits_.maxStates && !(goal_ && goalDepth_ == order)) {
+            gaveUp = true;
+            break;
+        }
+    }
+    out.states = stored();
+    if (gaveUp) {
         out.outcome = Solution::Outcome::GaveUp;
+    } else if (goal_) {
+        out.outcome = Solution::Outcome::Solved;
+        collectSteps(traceBack(goalKey_, goalDepth_), out);
     }
     out.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - begun).count();
     return out;
+}
+
+} // namespace
+
+Solution solve(const Puzzle& puzzle, Metric metric, const Limits& limits) {
+    return Search(puzzle, metric, limits).run();
 }
 
 } // namespace nudgeboard::solver

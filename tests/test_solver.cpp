@@ -1,5 +1,6 @@
 // The solver against the game's core: same moves, same goal, and solutions that really solve.
 #include "board.h"
+#include "solver/levelfile.h"
 #include "solver/puzzle.h"
 #include "solver/report.h"
 #include "solver/search.h"
@@ -280,6 +281,12 @@ TEST(SolverInput, BadLevelsAreRefusedOrUnsolvable) {
         {{"1*?***", "******", "******", "******", "******", "******"}, anyGoal, "\"?\""},
         {{"1*1***", "******", "******", "******", "******", "******"}, anyGoal, "split"},
         {open, {"??????", "??????", "??????", "???????", "??????", "??????"}, "goal row 4"},
+        {{"1*****", "******", "******", "******", "******", "******"},
+         {"?2????", "??????", "??????", "??????", "??????", "??????"},
+         "piece \"2\", which the start does not have"},
+        {{"1*****", "******", "******", "******", "******", "******"},
+         {"?????#", "??????", "??????", "??????", "??????", "??????"},
+         "row 1 column 6 has a wall where the start has none"},
     };
     for (const auto& c : cases) {
         std::string why;
@@ -291,14 +298,13 @@ TEST(SolverInput, BadLevelsAreRefusedOrUnsolvable) {
     EXPECT_FALSE(why.empty());
     EXPECT_FALSE(Puzzle::builtIn(9).has_value());
 
-    // Goals no play can reach: a piece the start lacks, a wall where there is none, a square
-    // that must be empty under a piece walled in.
+    // Goals no play can reach: a square that must be empty under a piece walled in, a piece
+    // that cannot pass another.
     const Layout boxed{"#1####", "######", "######", "######", "######", "######"};
-    const Layout single{"1*****", "******", "******", "******", "******", "******"};
     const std::pair<Layout, Layout> unreachable[] = {
-        {single, {"?2????", "??????", "??????", "??????", "??????", "??????"}},
-        {single, {"?????#", "??????", "??????", "??????", "??????", "??????"}},
         {boxed, {"#*####", "######", "######", "######", "######", "######"}},
+        {{"12****", "######", "######", "######", "######", "######"},
+         {"21****", "######", "######", "######", "######", "######"}},
     };
     for (const auto& [start, goal] : unreachable) {
         auto puzzle = Puzzle::fromLayouts(start, goal);
@@ -307,7 +313,7 @@ TEST(SolverInput, BadLevelsAreRefusedOrUnsolvable) {
             EXPECT_EQ(solve(*puzzle, m).outcome, Solution::Outcome::NoSolution);
     }
     // A start that is its own goal needs no move at all.
-    auto done = Puzzle::fromLayouts(boxed, anyGoal);
+    auto done = Puzzle::fromLayouts(boxed, boxed);
     ASSERT_TRUE(done.has_value());
     Solution none = solve(*done, Metric::Moves);
     EXPECT_EQ(none.outcome, Solution::Outcome::Solved);
@@ -315,4 +321,86 @@ TEST(SolverInput, BadLevelsAreRefusedOrUnsolvable) {
     // A search that may not store enough positions says it gave up.
     Solution cut = solve(builtIn(2), Metric::Moves, Limits{1000});
     EXPECT_EQ(cut.outcome, Solution::Outcome::GaveUp);
+}
+
+namespace {
+
+// A built-in level in a file's form.
+std::string levelText(const Level& level) {
+    std::string text = std::string(level.name) + "\n" + std::to_string(level.par) + "\n";
+    for (const Layout* rows : {&level.start, &level.goal})
+        for (auto row : *rows)
+            text += std::string(row) + "\n";
+    return text;
+}
+
+} // namespace
+
+// Random bytes and mutated level files: each gives a fault on a line the text has, or a level
+// whose search ends with an outcome and, if solved, a solution that plays by the rules.
+TEST(SolverInput, LevelReaderSurvivesRandomAndMutatedFiles) {
+    std::mt19937 rng(31337);
+    const std::string junk = "0123456789ABCDEFGHIJKLMN#*?x \t\r\n\0\xff\xc3";
+    int solvedCount = 0, faultCount = 0;
+    for (int round = 0; round < 3000; ++round) {
+        std::string text = levelText(catalogue[rng() % catalogue.size()]);
+        if (round % 10 == 0) {
+            text.assign(rng() % 200, ' ');
+            for (char& c : text)
+                c = static_cast<char>(rng());
+        }
+        for (int edits = 1 + static_cast<int>(rng() % 3); edits > 0 && !text.empty(); --edits) {
+            std::size_t at = rng() % text.size();
+            char c = junk[rng() % junk.size()];
+            switch (rng() % 4) {
+            case 0:
+                text[at] = c;
+                break;
+            case 1:
+                text.insert(text.begin() + static_cast<std::ptrdiff_t>(at), c);
+                break;
+            case 2:
+                text.erase(at, 1 + rng() % 8);
+                break;
+            default: // a whole line once more
+                std::size_t from = text.rfind('\n', at) + 1, to = text.find('\n', at);
+                text.insert(from, text.substr(from, to - from) + "\n");
+            }
+        }
+        SCOPED_TRACE(::testing::PrintToString(text));
+        LevelFileFault fault;
+        auto level = parseLevel(text, fault);
+        if (!level) {
+            ++faultCount;
+            int lines = static_cast<int>(std::count(text.begin(), text.end(), '\n')) + 1;
+            EXPECT_FALSE(fault.what.empty());
+            EXPECT_GE(fault.line, 0);
+            EXPECT_LE(fault.line, lines + 1);
+            continue;
+        }
+        // The reader ran the same checks: only the numbering of positions may still fail.
+        std::string why;
+        auto puzzle = Puzzle::fromLayouts(level->startRows(), level->goalRows(), &why);
+        if (!puzzle) {
+            EXPECT_EQ(why, "too many positions for the solver to number");
+            continue;
+        }
+        Solution s = solve(*puzzle, Metric::Slides, Limits{20000});
+        if (s.outcome != Solution::Outcome::Solved)
+            continue;
+        ++solvedCount;
+        // Replayed with the real pieces: each step a legal slide, the goal at the end.
+        Position p = puzzle->start();
+        for (const Step& step : s.steps) {
+            int k = 0;
+            while (k < puzzle->pieceCount() && puzzle->clickCell(p, k) != step.cell)
+                ++k;
+            ASSERT_TRUE(puzzle->canSlide(p, k, step.keyCode - vkLeft));
+            p = puzzle->slid(p, k, step.keyCode - vkLeft);
+        }
+        EXPECT_TRUE(puzzle->isGoal(p));
+    }
+    // Both kinds of outcome really happen.
+    EXPECT_GT(solvedCount, 10);
+    EXPECT_GT(faultCount, 1000);
 }

@@ -5,6 +5,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace nudgeboard;
@@ -111,11 +112,19 @@ TEST(SolverCommandLine, HelpExplainsBothOptions) {
 // Each bad argument: one line on standard error, nothing on standard output, status 2.
 TEST(SolverCommandLine, BadArgumentsExitWithStatusTwo) {
     const QStringList cases[] = {
-        {"--level", "9"},      {"--level", "0"},
-        {"--level", "-3"},     {"--level", "abc"},
-        {"--level", "2.5"},    {"--level"},
-        {"--colour"},          {"--slides"},
-        {"--level", "1", "x"}, {"--level", "1", "--level", "2"},
+        {"--level", "9"},
+        {"--level", "0"},
+        {"--level", "-3"},
+        {"--level", "abc"},
+        {"--level", "2.5"},
+        {"--level"},
+        {"--colour"},
+        {"--slides"},
+        {"--level", "1", "x"},
+        {"--level", "1", "--level", "2"},
+        {"--file"},
+        {"--level-steps"},
+        {"--level", "1", "--file", "level.txt"},
     };
     for (const QStringList& arguments : cases) {
         SCOPED_TRACE(arguments.join(' ').toStdString());
@@ -124,5 +133,106 @@ TEST(SolverCommandLine, BadArgumentsExitWithStatusTwo) {
         EXPECT_TRUE(run.out.isEmpty()) << run.out.toStdString();
         EXPECT_EQ(lines(run.err).size(), 1) << run.err.toStdString();
         EXPECT_TRUE(run.err.startsWith("nudgeboard-solve: ")) << run.err.toStdString();
+    }
+}
+
+namespace {
+
+// A level in a file's form, with a blank line between the boards and Windows line ends.
+QByteArray levelFile(const Level& level) {
+    QByteArray text = QByteArray(level.name.data(), static_cast<qsizetype>(level.name.size())) +
+                      "\r\n" + QByteArray::number(level.par) + "\r\n";
+    for (const Layout* rows : {&level.start, &level.goal}) {
+        for (auto row : *rows)
+            text += QByteArray(row.data(), 6) + "\r\n";
+        text += "\r\n";
+    }
+    return text;
+}
+
+QString written(const QTemporaryDir& dir, const QString& name, const QByteArray& text) {
+    QString path = dir.filePath(name);
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(text);
+    return path;
+}
+
+} // namespace
+
+// A built-in level written to a file solves as the built-in one: the same table row but for
+// its number and time, the same keystrokes.
+TEST(SolverCommandLine, LevelFromAFileSolvesLikeTheBuiltIn) {
+    QTemporaryDir dir;
+    QString path = written(dir, "six.txt", levelFile(catalogue[5]));
+    Outcome table = solveCommand({"--file", path});
+    ASSERT_EQ(table.status, 0) << table.err.toStdString();
+    Outcome builtIn = solveCommand({});
+    QStringList rows = lines(table.out), builtInRows = lines(builtIn.out);
+    ASSERT_EQ(rows.size(), 3) << table.out.toStdString();
+    // All but the number and the seconds.
+    auto columns = [](QString row) {
+        return row.mid(2).replace(QRegularExpression(R"( \d+\.\d{3}  )"), " ").toStdString();
+    };
+    EXPECT_EQ(rows[0], builtInRows[0]);
+    EXPECT_TRUE(rows[1].startsWith(" -  Small Puzzle #2"));
+    EXPECT_EQ(columns(rows[1]), columns(builtInRows[6]));
+
+    Outcome steps = solveCommand({"--file", path, "--level-steps", "--slides"});
+    Outcome builtInSteps = solveCommand({"--level", "6", "--slides"});
+    ASSERT_EQ(steps.status, 0) << steps.err.toStdString();
+    EXPECT_EQ(steps.out.toStdString(),
+              builtInSteps.out.replace("Level 6 ", "Level ").toStdString());
+}
+
+// Each bad file: one line on standard error naming the file and the line, nothing on standard
+// output; status 2, or 1 for a level that is sound but has no solution.
+TEST(SolverCommandLine, BadLevelFilesAreRefusedClearly) {
+    QTemporaryDir dir;
+    const QByteArray good = levelFile(catalogue[4]);
+    auto edited = [&](int line, const QByteArray& text) {
+        QList<QByteArray> parts = good.split('\n');
+        parts[line - 1] = text;
+        return parts.join('\n');
+    };
+    const QByteArray walls = QByteArray("######\n").repeated(5);
+    struct Case {
+        QByteArray text;
+        QString message;
+        int status = 2;
+    };
+    const Case cases[] = {
+        {"", ": the file is empty"},
+        {good.left(good.indexOf("#A*01#")),
+         ":6: start row 4 is missing: the file ends after line 5"},
+        {edited(2, "twenty"), ":2: the par \"twenty\" is not a whole number from 1 to 32767"},
+        {edited(4, "#22*7"), ":4: start row 2 has 5 characters, not 6"},
+        {edited(5, "#A2*j#"), ":5: start row 3 column 5 holds \"j\", which is no layout character"},
+        {edited(11, "#0???*"), ":11: goal row 2 column 6 has no wall where the start has one"},
+        {edited(5, "#A2*2#"),
+         ":5: start row 3 column 5: piece \"2\" is split into separate groups"},
+        {edited(13, "#??2?#"),
+         ":13: goal row 4 column 4: piece \"2\" does not have its start shape"},
+        {edited(7, QByteArray("#4*0\0#", 6)), ":7: byte 0x00 in column 5: this is not a text file"},
+        {good + "#?????\n", ":17: unexpected text after the six goal rows"},
+        // Two pieces in a corridor cannot change places.
+        {"Swap\n5\n12****\n" + walls + "21****\n" + walls,
+         ": the level cannot be solved: no sequence of moves reaches the goal", 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.message.toStdString());
+        QString path = written(dir, "level.txt", c.text);
+        Outcome run = solveCommand({"--file", path});
+        EXPECT_EQ(run.status, c.status);
+        EXPECT_TRUE(run.out.isEmpty()) << run.out.toStdString();
+        EXPECT_EQ(run.err.toStdString(),
+                  ("nudgeboard-solve: " + path + c.message + "\n").toStdString());
+    }
+    for (const QString& path : {dir.filePath("absent.txt"), dir.path()}) {
+        Outcome run = solveCommand({"--file", path});
+        EXPECT_EQ(run.status, 2);
+        EXPECT_EQ(lines(run.err).size(), 1);
+        EXPECT_TRUE(run.err.startsWith("nudgeboard-solve: " + path + ": "))
+            << run.err.toStdString();
     }
 }

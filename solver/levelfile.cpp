@@ -1,0 +1,171 @@
+// Reading a level file: lines, then the catalogue's checks on the rows.
+#include "solver/levelfile.h"
+
+#include <charconv>
+#include <filesystem>
+#include <fstream>
+#include <vector>
+
+namespace nudgeboard::solver {
+
+namespace {
+
+std::string hexByte(unsigned char byte) {
+    const char* hex = "0123456789abcdef";
+    return std::string("0x") + hex[byte >> 4] + hex[byte & 15];
+}
+
+// The length of the UTF-8 sequence at the start of `s`, 0 if it is none.
+std::size_t utf8Length(std::string_view s) {
+    auto byte = [&](std::size_t i) { return static_cast<unsigned char>(s[i]); };
+    unsigned char lead = byte(0);
+    std::size_t length = lead < 0x80                   ? 1
+                         : lead >= 0xC2 && lead < 0xE0 ? 2
+                         : lead >= 0xE0 && lead < 0xF0 ? 3
+                         : lead >= 0xF0 && lead < 0xF5 ? 4
+                                                       : 0;
+    if (length == 0 || length > s.size())
+        return 0;
+    for (std::size_t i = 1; i < length; ++i)
+        if ((byte(i) & 0xC0) != 0x80)
+            return 0;
+    // No overlong forms, no surrogates, nothing past U+10FFFF.
+    if ((lead == 0xE0 && byte(1) < 0xA0) || (lead == 0xED && byte(1) >= 0xA0) ||
+        (lead == 0xF0 && byte(1) < 0x90) || (lead == 0xF4 && byte(1) >= 0x90))
+        return 0;
+    return length;
+}
+
+// Where `line` stops being text: the offending byte, or npos if it is all text.
+std::size_t firstNonText(std::string_view line) {
+    for (std::size_t i = 0; i < line.size();) {
+        unsigned char c = static_cast<unsigned char>(line[i]);
+        if ((c < 0x20 && c != '\t') || c == 0x7F)
+            return i;
+        std::size_t length = utf8Length(line.substr(i));
+        if (length == 0)
+            return i;
+        i += length;
+    }
+    return std::string_view::npos;
+}
+
+std::string_view trimmed(std::string_view s) {
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
+        s.remove_suffix(1);
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+        s.remove_prefix(1);
+    return s;
+}
+
+} // namespace
+
+Layout LevelFile::startRows() const {
+    return {start[0], start[1], start[2], start[3], start[4], start[5]};
+}
+
+Layout LevelFile::goalRows() const {
+    return {goal[0], goal[1], goal[2], goal[3], goal[4], goal[5]};
+}
+
+std::optional<LevelFile> parseLevel(std::string_view text, LevelFileFault& fault) {
+    auto fail = [&](int line, std::string what) -> std::optional<LevelFile> {
+        fault = {line, std::move(what)};
+        return std::nullopt;
+    };
+    // The lines that are not blank, with their numbers: name, par, 6 start and 6 goal rows.
+    constexpr int wanted = 14;
+    std::vector<std::pair<int, std::string_view>> lines;
+    int number = 0;
+    while (!text.empty()) {
+        ++number;
+        std::size_t end = text.find('\n');
+        std::string_view line = text.substr(0, end);
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        if (std::size_t bad = firstNonText(line); bad != std::string_view::npos)
+            return fail(number, "byte " + hexByte(static_cast<unsigned char>(line[bad])) +
+                                    " in column " + std::to_string(bad + 1) +
+                                    ": this is not a text file");
+        // Trailing spaces are invisible in an editor; leading ones count, in rows.
+        while (!line.empty() && (line.back() == ' ' || line.back() == '\t'))
+            line.remove_suffix(1);
+        if (line.empty())
+            continue;
+        if (lines.size() == wanted)
+            return fail(number, "unexpected text after the six goal rows");
+        lines.emplace_back(number, line);
+    }
+    if (lines.empty())
+        return fail(0, "the file is empty");
+    if (lines.size() < wanted) {
+        int missing = static_cast<int>(lines.size());
+        std::string what = missing == 1  ? "the par line"
+                           : missing < 8 ? "start row " + std::to_string(missing - 1)
+                                         : "goal row " + std::to_string(missing - 7);
+        return fail(number + 1,
+                    what + " is missing: the file ends after line " + std::to_string(number));
+    }
+
+    LevelFile level;
+    level.name = std::string(trimmed(lines[0].second));
+    std::string_view parText = trimmed(lines[1].second);
+    auto [end, problem] =
+        std::from_chars(parText.data(), parText.data() + parText.size(), level.par);
+    if (problem != std::errc() || end != parText.data() + parText.size() || level.par < 1 ||
+        level.par > 32767)
+        return fail(lines[1].first, "the par \"" + std::string(parText) +
+                                        "\" is not a whole number from 1 to 32767");
+    for (int r = 0; r < 6; ++r) {
+        level.start[r] = std::string(lines[2 + r].second);
+        level.goal[r] = std::string(lines[8 + r].second);
+    }
+    Level checked{level.name, static_cast<std::int16_t>(level.par), level.startRows(),
+                  level.goalRows()};
+    if (auto fault = catalogue_checks::levelFault(checked)) {
+        int line = fault.kind == catalogue_checks::Fault::Kind::NoName ? lines[0].first
+                   : fault.kind == catalogue_checks::Fault::Kind::ParOutOfRange
+                       ? lines[1].first
+                       : lines[(fault.inGoal ? 8 : 2) + fault.row].first;
+        return fail(line, catalogue_checks::describe(fault));
+    }
+    return level;
+}
+
+std::optional<LevelFile> readLevelFile(const std::string& path, std::string& error) {
+    auto fail = [&](const std::string& what) -> std::optional<LevelFile> {
+        error = path + ": " + what;
+        return std::nullopt;
+    };
+    std::error_code code;
+    auto status = std::filesystem::status(path, code);
+    if (status.type() == std::filesystem::file_type::not_found)
+        return fail("no such file");
+    if (code)
+        return fail("cannot be read (" + code.message() + ")");
+    if (status.type() == std::filesystem::file_type::directory)
+        return fail("is a directory, not a level file");
+    // Pipes and devices could keep a reader waiting for ever.
+    if (status.type() != std::filesystem::file_type::regular)
+        return fail("is not a regular file");
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return fail("cannot be opened for reading");
+    std::string text(levelFileLimit + 1, '\0');
+    in.read(text.data(), static_cast<std::streamsize>(text.size()));
+    text.resize(static_cast<std::size_t>(in.gcount()));
+    if (in.bad())
+        return fail("cannot be read");
+    if (text.size() > levelFileLimit)
+        return fail("is longer than " + std::to_string(levelFileLimit) +
+                    " bytes: too long for a level file");
+    LevelFileFault fault;
+    auto level = parseLevel(text, fault);
+    if (!level)
+        error = path + ":" + (fault.line > 0 ? std::to_string(fault.line) + ":" : "") + " " +
+                fault.what;
+    return level;
+}
+
+} // namespace nudgeboard::solver
