@@ -1,6 +1,7 @@
 // The eight built-in levels, in "Load Level" menu order, with compile-time checks of their rows.
 #pragma once
 
+#include "app/geometry.h"
 #include "levels/palette.h"
 
 #include <array>
@@ -113,10 +114,10 @@ constexpr Fault wallsFault(const Layout& start, const Layout& goal) {
     return {};
 }
 
-// The squares of the edge-connected group of ch that holds square `cell` (6 * row + column).
+// The squares of the edge-connected group of ch that holds square `cell` (cellIndex(row, column)).
 constexpr std::uint64_t groupCells(const Layout& rows, char ch, int cell) {
     std::uint64_t group = std::uint64_t{1} << cell;
-    std::array<int, 36> stack{};
+    std::array<int, playCells> stack{};
     int top = 0;
     stack[top++] = cell;
     while (top > 0) {
@@ -124,7 +125,7 @@ constexpr std::uint64_t groupCells(const Layout& rows, char ch, int cell) {
         int row = i / 6, col = i % 6;
         const int dr[] = {0, 0, 1, -1}, dc[] = {1, -1, 0, 0};
         for (int d = 0; d < 4; ++d) {
-            int nr = row + dr[d], nc = col + dc[d], next = 6 * nr + nc;
+            int nr = row + dr[d], nc = col + dc[d], next = cellIndex(nr, nc);
             if (nr < 0 || nr > 5 || nc < 0 || nc > 5 || rows[nr][nc] != ch || (group >> next) & 1)
                 continue;
             group |= std::uint64_t{1} << next;
@@ -136,7 +137,7 @@ constexpr std::uint64_t groupCells(const Layout& rows, char ch, int cell) {
 
 constexpr std::uint64_t cellsOf(const Layout& rows, char ch) {
     std::uint64_t cells = 0;
-    for (int i = 0; i < 36; ++i)
+    for (int i = 0; i < playCells; ++i)
         if (rows[i / 6][i % 6] == ch)
             cells |= std::uint64_t{1} << i;
     return cells;
@@ -144,7 +145,7 @@ constexpr std::uint64_t cellsOf(const Layout& rows, char ch) {
 
 constexpr int firstCell(std::uint64_t cells) {
     int i = 0;
-    while (i < 36 && ((cells >> i) & 1) == 0)
+    while (i < playCells && ((cells >> i) & 1) == 0)
         ++i;
     return i;
 }
@@ -152,7 +153,7 @@ constexpr int firstCell(std::uint64_t cells) {
 // Each piece character of the start covers one connected group: the game would fuse separate
 // groups of one colour as soon as they touch.
 constexpr Fault startPiecesFault(const Layout& start) {
-    for (int i = 0; i < 36; ++i) {
+    for (int i = 0; i < playCells; ++i) {
         char ch = start[i / 6][i % 6];
         std::uint64_t apart = cellsOf(start, ch) & ~groupCells(start, ch, i);
         if (isPieceChar(ch) && apart != 0)
@@ -163,7 +164,7 @@ constexpr Fault startPiecesFault(const Layout& start) {
 
 // On the goal board a piece character stands on its start shape moved by one fixed offset.
 constexpr Fault goalPiecesFault(const Layout& start, const Layout& goal) {
-    for (int i = 0; i < 36; ++i) {
+    for (int i = 0; i < playCells; ++i) {
         char ch = goal[i / 6][i % 6];
         if (!isPieceChar(ch))
             continue;
@@ -173,12 +174,12 @@ constexpr Fault goalPiecesFault(const Layout& start, const Layout& goal) {
         int shift = firstCell(to) - firstCell(from);
         int columnShift = firstCell(to) % 6 - firstCell(from) % 6;
         bool same = true;
-        for (int cell = 0; cell < 36; ++cell) {
+        for (int cell = 0; cell < playCells; ++cell) {
             if (((from >> cell) & 1) == 0)
                 continue;
             int column = cell % 6 + columnShift;
-            same = same && column >= 0 && column < 6 && cell + shift >= 0 && cell + shift < 36 &&
-                   ((to >> (cell + shift)) & 1) != 0;
+            same = same && column >= 0 && column < 6 && cell + shift >= 0 &&
+                   cell + shift < playCells && ((to >> (cell + shift)) & 1) != 0;
         }
         if (!same || std::popcount(from) != std::popcount(to))
             return {Fault::Kind::GoalPieceShape, true, i / 6, i % 6, ch};

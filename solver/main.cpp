@@ -96,6 +96,8 @@ int main(int argc, char** argv) {
         app.add_flag("--level-steps", steps,
                      "With --file: print one solution step by step instead, as --level does")
             ->needs(fileOption);
+    app.set_version_flag("--version", "nudgeboard-solve " NUDGEBOARD_VERSION,
+                         "Print the version and exit");
     app.add_flag(
         "--slides", slides,
         "With --level, or --file and --level-steps: the fewest single-cell slides instead");
@@ -105,6 +107,9 @@ int main(int argc, char** argv) {
             throw CLI::ValidationError("--slides", "needs --level, or --file with --level-steps");
     } catch (const CLI::CallForHelp&) {
         std::cout << app.help();
+        return 0;
+    } catch (const CLI::CallForVersion& e) {
+        std::cout << e.what() << '\n';
         return 0;
     } catch (const CLI::ParseError& e) {
         return complain(std::string(e.what()) + " (see --help)", badInput);

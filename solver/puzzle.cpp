@@ -15,17 +15,17 @@ constexpr Mask bit(int cell) {
 // Cell (row, column) to (row, 5 - column) for every cell of m.
 Mask mirrored(Mask m) {
     Mask out = 0;
-    for (int i = 0; i < 36; ++i)
+    for (int i = 0; i < playCells; ++i)
         if ((m & bit(i)) != 0)
-            out |= bit(i / 6 * 6 + 5 - i % 6);
+            out |= bit(cellIndex(rowOf(i), boardSide - 1 - columnOf(i)));
     return out;
 }
 
 // binomials()[n][r] = n choose r; 36 choose 18 is below 2^34.
-const std::array<std::array<std::uint64_t, 37>, 37>& binomials() {
+const std::array<std::array<std::uint64_t, playCells + 1>, playCells + 1>& binomials() {
     static const auto table = [] {
-        std::array<std::array<std::uint64_t, 37>, 37> c{};
-        for (int n = 0; n <= 36; ++n) {
+        std::array<std::array<std::uint64_t, playCells + 1>, playCells + 1> c{};
+        for (int n = 0; n <= playCells; ++n) {
             c[n][0] = 1;
             for (int r = 1; r <= n; ++r)
                 c[n][r] = c[n - 1][r - 1] + c[n - 1][r];
@@ -53,35 +53,35 @@ std::optional<Puzzle> Puzzle::fromLayouts(const Layout& start, const Layout& goa
     }
 
     Puzzle puzzle;
-    auto at = [](const Layout& rows, int cell) { return rows[cell / 6][cell % 6]; };
-    for (int cell = 0; cell < 36; ++cell)
+    auto at = [](const Layout& rows, int cell) { return rows[rowOf(cell)][columnOf(cell)]; };
+    for (int cell = 0; cell < playCells; ++cell)
         if (at(start, cell) == '#')
             puzzle.walls_ |= bit(cell);
 
     // Pieces in reading order of their first square, the order a player meets them.
     Mask seen = 0;
-    for (int cell = 0; cell < 36; ++cell) {
+    for (int cell = 0; cell < playCells; ++cell) {
         char c = at(start, cell);
         if (!catalogue_checks::isPieceChar(c) || (seen & bit(cell)) != 0)
             continue;
         Mask cells = catalogue_checks::cellsOf(start, c); // one group: the checks saw to it
         seen |= cells;
         int top = 5, left = 5, bottom = 0, right = 0;
-        for (int i = 0; i < 36; ++i)
+        for (int i = 0; i < playCells; ++i)
             if ((cells & bit(i)) != 0) {
-                top = std::min(top, i / 6);
-                bottom = std::max(bottom, i / 6);
-                left = std::min(left, i % 6);
-                right = std::max(right, i % 6);
+                top = std::min(top, rowOf(i));
+                bottom = std::max(bottom, rowOf(i));
+                left = std::min(left, columnOf(i));
+                right = std::max(right, columnOf(i));
             }
-        int anchor = 6 * top + left;
+        int anchor = cellIndex(top, left);
         puzzle.start_.anchor[puzzle.pieceCount()] = static_cast<std::uint8_t>(anchor);
         puzzle.pieces_.push_back(
             Piece{c, cells >> anchor, right - left + 1, bottom - top + 1, false, 0});
     }
 
     // Which goal squares can match at all, and what each asks for.
-    for (int cell = 0; cell < 36; ++cell) {
+    for (int cell = 0; cell < playCells; ++cell) {
         char g = at(goal, cell);
         bool wall = (puzzle.walls_ & bit(cell)) != 0;
         if (g == '?')
@@ -171,12 +171,12 @@ void Puzzle::measureToGoal() {
         // there is the distance back.
         auto& distance = toGoal_[k];
         distance.fill(never);
-        std::array<int, 36> queue{};
+        std::array<int, playCells> queue{};
         int size = 0;
-        for (int a = 0; a < 36; ++a) {
+        for (int a = 0; a < playCells; ++a) {
             Mask m = piece.shape << a;
-            if (a % 6 + piece.width <= 6 && a / 6 + piece.height <= 6 && (m & walls_) == 0 &&
-                (m & wanted) == wanted && (m & banned) == 0) {
+            if (columnOf(a) + piece.width <= boardSide && rowOf(a) + piece.height <= boardSide &&
+                (m & walls_) == 0 && (m & wanted) == wanted && (m & banned) == 0) {
                 distance[a] = 0;
                 queue[size++] = a;
             }
@@ -203,8 +203,8 @@ bool Puzzle::number(std::string& why) {
         const Piece& shape = piece(g.members[0]);
         g.places.clear();
         g.index.fill(-1);
-        for (int a = 0; a < 36; ++a)
-            if (a % 6 + shape.width <= 6 && a / 6 + shape.height <= 6 &&
+        for (int a = 0; a < playCells; ++a)
+            if (columnOf(a) + shape.width <= boardSide && rowOf(a) + shape.height <= boardSide &&
                 ((shape.shape << a) & walls_) == 0) {
                 g.index[a] = static_cast<int>(g.places.size());
                 g.places.push_back(a);
@@ -220,7 +220,7 @@ bool Puzzle::number(std::string& why) {
         // The j-th member (0-based, in place order) at place i adds (i choose j + 1) digits.
         for (std::size_t j = 0; j < m; ++j) {
             rank_[g.members[j]] = static_cast<int>(j);
-            for (int a = 0; a < 36; ++a)
+            for (int a = 0; a < playCells; ++a)
                 if (g.index[a] >= 0)
                     weight_[g.members[j]][a] = binomial[g.index[a]][j + 1] * g.radix;
         }
@@ -333,7 +333,7 @@ bool Puzzle::findMirror() {
     for (Group& g : groups_) {
         const Piece& first = piece(g.members[0]);
         // The mirrored shape, moved back to the top-left corner of its box.
-        Mask shape = mirrored(first.shape) >> (6 - first.width);
+        Mask shape = mirrored(first.shape) >> (boardSide - first.width);
         g.mirror = -1;
         for (int h = 0; h < groupCount() && g.mirror < 0; ++h) {
             const Group& other = groups_[h];
@@ -360,13 +360,13 @@ template <class F> void Puzzle::mirrorGroup(const Position& p, const Group& g, F
     int n = static_cast<int>(g.members.size());
     int j = 0;
     for (int run = 0; run < n;) {
-        int row = p.anchor[g.members[run]] / 6;
+        int row = rowOf(p.anchor[g.members[run]]);
         int end = run;
-        while (end < n && p.anchor[g.members[end]] / 6 == row)
+        while (end < n && rowOf(p.anchor[g.members[end]]) == row)
             ++end;
         for (int i = end - 1; i >= run; --i) {
             int a = p.anchor[g.members[i]];
-            f(j++, i, row * 6 + 6 - width - a % 6);
+            f(j++, i, cellIndex(row, boardSide - width - columnOf(a)));
         }
         run = end;
     }
@@ -443,13 +443,13 @@ Position Puzzle::unpack(Key key) const {
     return p;
 }
 
-std::array<char, 36> Puzzle::layout(const Position& p) const {
-    std::array<char, 36> cells{};
-    for (int i = 0; i < 36; ++i)
+std::array<char, playCells> Puzzle::layout(const Position& p) const {
+    std::array<char, playCells> cells{};
+    for (int i = 0; i < playCells; ++i)
         cells[i] = (walls_ & bit(i)) != 0 ? '#' : '*';
     for (int k = 0; k < pieceCount(); ++k) {
         Mask m = maskOf(p, k);
-        for (int i = 0; i < 36; ++i)
+        for (int i = 0; i < playCells; ++i)
             if ((m & bit(i)) != 0)
                 cells[i] = piece(k).character;
     }

@@ -2,8 +2,10 @@
 // cell where each piece stands. Built from the same layout rows the game paints.
 #pragma once
 
+#include "app/geometry.h"
 #include "levels/catalogue.h"
 #include "levels/palette.h"
+#include "play/arrows.h"
 
 #include <array>
 #include <cstdint>
@@ -13,14 +15,14 @@
 
 namespace nudgeboard::solver {
 
-// Bit i stands for play cell i = 6 * row + column.
+// Bit i stands for play cell i = cellIndex(row, column).
 using Mask = std::uint64_t;
 
 // The palette has 24 piece colours and a colour makes one piece.
 constexpr int maxPieces = 24;
 
 // Board masks for the move rule and for finding pieces that can move at all.
-constexpr Mask boardCells = (Mask{1} << 36) - 1;
+constexpr Mask boardCells = (Mask{1} << playCells) - 1;
 constexpr Mask column0 = 0x041041041ULL; // cells 0, 6, 12, 18, 24, 30
 constexpr Mask column5 = column0 << 5;
 constexpr Mask row0 = 0x3FULL;
@@ -28,13 +30,15 @@ constexpr Mask row5 = row0 << 30;
 
 // The cells next to any cell of m, across edges.
 constexpr Mask besideOf(Mask m) {
-    return ((m << 1) & ~column0) | ((m >> 1) & ~column5) | ((m << 6) & boardCells) | (m >> 6);
+    return ((m << 1) & ~column0) | ((m >> 1) & ~column5) | ((m << boardSide) & boardCells) |
+           (m >> boardSide);
 }
 
 // In the order of the arrow keys' codes 37..40.
 enum Direction : int { Left = 0, Up = 1, Right = 2, Down = 3 };
 constexpr int directionCount = 4;
-constexpr std::array<int, directionCount> cellOffset{-1, -6, 1, 6};
+constexpr std::array<int, directionCount> cellOffset{arrows[0].offset, arrows[1].offset,
+                                                     arrows[2].offset, arrows[3].offset};
 
 struct Piece {
     char character; // the layout character, so also the piece's colour
@@ -120,7 +124,9 @@ public:
     Position mirrorOf(const Position& p, Key& key,
                       std::array<std::uint8_t, maxPieces>& images) const;
     // Where piece k's anchor a lands in the mirror.
-    int mirrorAnchor(int k, int a) const { return a - a % 6 + 6 - piece(k).width - a % 6; }
+    int mirrorAnchor(int k, int a) const {
+        return a - columnOf(a) + boardSide - piece(k).width - columnOf(a);
+    }
     // The piece of `image` (a mirror image of p) that is the image of p's piece k at anchor a.
     int imageOf(const Position& image, int k, int a) const;
     // The smaller of the keys of canonical p and of its mirror image, if the level is symmetric:
@@ -131,18 +137,18 @@ public:
     Position unpack(Key key) const;
 
     // The play board as layout characters: piece characters, "#" and "*".
-    std::array<char, 36> layout(const Position& p) const;
+    std::array<char, playCells> layout(const Position& p) const;
     // The lowest play cell the piece covers: where a player clicks to select it.
     int clickCell(const Position& p, int k) const;
 
 private:
     struct Group {
-        std::vector<int> members;    // piece numbers, ascending; their anchors ascend too
-        std::vector<int> places;     // anchors where the shape fits between the walls
-        std::array<int, 36> index{}; // anchor to its number in `places`, -1 where none
-        std::uint64_t combinations;  // ways to choose places for all members
-        std::uint64_t radix;         // the value of one step of this group's digit
-        int mirror = -1;             // the group of the mirrored shape
+        std::vector<int> members;           // piece numbers, ascending; their anchors ascend too
+        std::vector<int> places;            // anchors where the shape fits between the walls
+        std::array<int, playCells> index{}; // anchor to its number in `places`, -1 where none
+        std::uint64_t combinations;         // ways to choose places for all members
+        std::uint64_t radix;                // the value of one step of this group's digit
+        int mirror = -1;                    // the group of the mirrored shape
     };
     bool number(std::string& why); // lays out the groups' digits of the key
     bool findMirror();             // fills Group::mirror; false if the level is not symmetric
@@ -156,13 +162,13 @@ private:
     std::vector<int> rank_; // rank_[k]: where piece k stands among its group's members
     bool mirrorSymmetric_ = false;
     // weight_[k][a]: what piece k, at anchor a, adds to the key.
-    std::vector<std::array<Key, 36>> weight_;
+    std::vector<std::array<Key, playCells>> weight_;
     Mask walls_ = 0;
     Position start_;
-    bool goalReachable_ = true;                        // false if a goal square can never match
-    Mask goalEmpty_ = 0;                               // squares the goal wants empty
-    std::vector<std::pair<int, Mask>> goalCells_;      // piece and the squares it must cover
-    std::vector<std::array<std::uint8_t, 36>> toGoal_; // slidesToGoal by piece and anchor
+    bool goalReachable_ = true;                   // false if a goal square can never match
+    Mask goalEmpty_ = 0;                          // squares the goal wants empty
+    std::vector<std::pair<int, Mask>> goalCells_; // piece and the squares it must cover
+    std::vector<std::array<std::uint8_t, playCells>> toGoal_; // slidesToGoal by piece and anchor
 };
 
 // The move rule on masks: `others` holds walls and every other piece.
@@ -171,11 +177,11 @@ constexpr bool slideAllowed(Mask piece, Mask others, int direction) {
     case Left:
         return (piece & column0) == 0 && ((piece >> 1) & others) == 0;
     case Up:
-        return (piece & row0) == 0 && ((piece >> 6) & others) == 0;
+        return (piece & row0) == 0 && ((piece >> boardSide) & others) == 0;
     case Right:
         return (piece & column5) == 0 && ((piece << 1) & others) == 0;
     case Down:
-        return (piece & row5) == 0 && ((piece << 6) & others) == 0;
+        return (piece & row5) == 0 && ((piece << boardSide) & others) == 0;
     default:
         return false;
     }

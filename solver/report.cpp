@@ -136,8 +136,8 @@ std::string planText(const LevelTitle& title, const Solution& solution, Metric m
             ++j;
         }
         ++count;
-        text += format("%3d. click row %d, column %d; release %-28s %s\n", count, cell / 6 + 1,
-                       cell % 6 + 1, (keys + ".").c_str(), counterText(count, par).c_str());
+        text += format("%3d. click row %d, column %d; release %-28s %s\n", count, rowOf(cell) + 1,
+                       columnOf(cell) + 1, (keys + ".").c_str(), counterText(count, par).c_str());
         i = j;
     }
     text += "SOLVED!! " + counterText(solution.moves, par) + "\n";

@@ -122,7 +122,7 @@ void forEachReach(const Puzzle& puzzle, const Position& p, int k, Mask others, F
         std::int8_t from;      // index of the visit it came from
         std::int8_t direction; // the slide that led here
     };
-    std::array<Visit, 36> queue; // filled as it goes
+    std::array<Visit, playCells> queue; // filled as it goes
     int size = 0;
     Mask seen = Mask{1} << p.anchor[k];
     queue[size++] = {p.anchor[k], -1, -1};

@@ -101,12 +101,15 @@ TEST(SolverCommandLine, PrintedSolutionPlaysThroughTheCore) {
     }
 }
 
-TEST(SolverCommandLine, HelpExplainsBothOptions) {
+TEST(SolverCommandLine, HelpExplainsTheOptionsAndVersionIsTheProjects) {
     Outcome run = solveCommand({"--help"});
     EXPECT_EQ(run.status, 0);
-    EXPECT_TRUE(run.out.contains("--level")) << run.out.toStdString();
-    EXPECT_TRUE(run.out.contains("--slides"));
+    for (const char* option : {"--level", "--slides", "--file", "--level-steps", "--version"})
+        EXPECT_TRUE(run.out.contains(option)) << option << " missing in " << run.out.toStdString();
     EXPECT_TRUE(run.err.isEmpty());
+    run = solveCommand({"--version"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "nudgeboard-solve " NUDGEBOARD_VERSION "\n");
 }
 
 // Each bad argument: one line on standard error, nothing on standard output, status 2.
