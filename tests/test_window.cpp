@@ -202,7 +202,7 @@ TEST_F(WindowTest, RestartRecreatesEveryRuntimeCell) {
     stroke(Qt::Key_Right);
     trigger(window->levelAction(8));
     EXPECT_EQ(cellWidgets(), 72);
-    EXPECT_EQ(before[0], window->cell(0)); // the design's own cell 0 stays
+    EXPECT_EQ(before[0], window->cell(0)); // the window's own cell 0 stays
     for (int k = 1; k < 72; ++k)
         EXPECT_TRUE(before[k].isNull()) << "cell " << k << " survived the restart";
     EXPECT_EQ(window->nameLabel()->text(), "Traffic");
