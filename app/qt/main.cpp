@@ -26,13 +26,21 @@ void sayNoDisplay() {
 QStringList heldBack;
 
 // While the toolkit looks for a display, its messages are held back: if it finds none, the
-// player gets one clear line instead of the toolkit's abort.
+// player gets one clear line instead of the toolkit's abort. Any other fatal start-up fault
+// (a missing platform plugin, say) is passed on as the toolkit words it.
 void startupMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
-    if (type == QtFatalMsg) {
-        sayNoDisplay();
-        std::_Exit(1);
+    if (type != QtFatalMsg) {
+        heldBack << message;
+        return;
     }
-    heldBack << message;
+    if ((heldBack.join('\n') + message).contains(QLatin1String("connect to display"))) {
+        sayNoDisplay();
+    } else {
+        for (const QString& held : heldBack)
+            std::fprintf(stderr, "%s\n", qPrintable(held));
+        std::fprintf(stderr, "nudgeboard: %s\n", qPrintable(message));
+    }
+    std::_Exit(1);
 }
 
 bool noDisplayVariables() {
