@@ -135,10 +135,16 @@ TEST_F(WindowTest, QuickSuccessiveKeysAllArrive) {
     EXPECT_EQ(shown(26), QColor(0, 0, 0));
 }
 
-// A release whose press went elsewhere (to an open menu, say) moves nothing.
+// A release whose press went elsewhere (to an open menu, say) moves nothing; nor does one whose
+// press came before the window lost the keyboard.
 TEST_F(WindowTest, ReleaseWithoutPressIsIgnored) {
     click(20);
     send(QEvent::KeyRelease, Qt::Key_Right, 100);
+    settle();
+    send(QEvent::KeyPress, Qt::Key_Right, 200);
+    QFocusEvent away(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
+    QApplication::sendEvent(window.get(), &away);
+    send(QEvent::KeyRelease, Qt::Key_Right, 300);
     settle();
     EXPECT_EQ(shown(20), QColor(0, 255, 0));
     EXPECT_EQ(form.moveCount, 0);

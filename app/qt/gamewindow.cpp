@@ -159,6 +159,11 @@ void GameWindow::mirror() {
     mirrorLabel(numMoves_, form_.numMoves);
 }
 
+void GameWindow::focusOutEvent(QFocusEvent* event) {
+    keys_.forgetPressed();
+    QMainWindow::focusOutEvent(event);
+}
+
 bool GameWindow::menuHasKeyboard() const {
     return QApplication::activePopupWidget() != nullptr || menuBar()->hasFocus();
 }

@@ -28,6 +28,8 @@ public:
     void release(int key, Qt::KeyboardModifiers modifiers, quint64 timestamp, bool autoRepeat);
     // A release that reached the window while a menu had the keyboard: it belongs to the menu.
     void swallow(int key);
+    // The window lost the keyboard: the keys held now will be released elsewhere.
+    void forgetPressed() { down_.clear(); }
     // Delivers a held-back release at once (before a click or a menu command, say).
     void flush();
 
