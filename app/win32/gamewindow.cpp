@@ -61,7 +61,40 @@ void raise(HWND control) {
 // piece colour.
 WNDPROC staticProc = nullptr;
 
+// A click is a press and a release of the left button on the same cell, as on the Qt window;
+// a static control alone reports the press.
+HWND pressedCell = nullptr;
+
 LRESULT CALLBACK cellProc(HWND cell, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK: // the second press of a double click: a click of its own
+        pressedCell = cell;
+        SetCapture(cell);
+        return 0;
+    case WM_LBUTTONUP: {
+        if (pressedCell != cell)
+            return 0;
+        pressedCell = nullptr;
+        ReleaseCapture();
+        // Client coordinates; a marked cell's border lies outside its client area, so the
+        // whole window rectangle counts.
+        POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+        ClientToScreen(cell, &at);
+        RECT whole{};
+        GetWindowRect(cell, &whole);
+        if (PtInRect(&whole, at))
+            SendMessageW(GetParent(cell), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(cell), STN_CLICKED),
+                         reinterpret_cast<LPARAM>(cell));
+        return 0;
+    }
+    case WM_CAPTURECHANGED:
+        if (reinterpret_cast<HWND>(lParam) != cell && pressedCell == cell)
+            pressedCell = nullptr;
+        break;
+    default:
+        break;
+    }
     if (message == WM_NCPAINT && (GetWindowLongPtrW(cell, GWL_STYLE) & WS_BORDER) != 0) {
         RECT r{};
         GetWindowRect(cell, &r);
@@ -396,10 +429,10 @@ LRESULT GameWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_COMMAND: {
         int id = LOWORD(wParam);
-        if (lParam != 0) { // from a control: a click on a cell; a double click is two clicks
+        if (lParam != 0) { // from a control: a click on a cell
             int code = HIWORD(wParam);
             int k = id - idCell;
-            if ((code == STN_CLICKED || code == STN_DBLCLK) && form_.Grid.exists(k)) {
+            if (code == STN_CLICKED && form_.Grid.exists(k)) {
                 form_.Grid_Click(k);
                 mirror();
             }

@@ -71,6 +71,21 @@ def selection_mark(s):
     for x, y in [(49, 84), (60, 73), (60, 84), (71, 95)]:
         check("inside the mark (%d, %d)" % (x, y), s.pixel(x, y), GREEN)
     check("red piece left of the mark", s.pixel(47, 84), (255, 0, 0))
+    # A press on one cell released on another is no click: "0" does not take the selection.
+    s.xdotool("mousemove", *s.cell_point(19), "mousedown", "1", "mousemove", *s.cell_point(21),
+              "mouseup", "1")
+    s.settle()
+    check("mark of cell 20 after a press on 19 released on 21", s.pixel(60, 72), BLACK)
+    check("left edge of cell 19", s.pixel(24, 84) == BLACK, False)
+    # A cell raised for its mark never covers an outline, even once unmarked.
+    s.load_level(8)
+    s.settle()
+    s.click_cell(0)
+    s.click_cell(25)
+    s.settle()
+    for x, y in [(12, 0), (0, 12)]:
+        check("outline pixel (%d, %d) after selecting cell 0, then 25" % (x, y), s.pixel(x, y),
+              BLACK)
 
 
 def reset_by_mouse(s):
