@@ -124,7 +124,9 @@ def held_key(s):
     check("auto-repeat of the display", s.auto_repeat_on(), True)
     traffic(s)
     s.click_cell(25)
-    s.xdotool("keydown", "Right", "sleep", "1", "keyup", "Right")
+    presses = s.presses_during(
+        "Right", lambda: s.xdotool("keydown", "Right", "sleep", "1", "keyup", "Right"))
+    check("the server repeats the held key", presses >= 3, True)
     s.settle()
     check("cells 25, 26, 27 after holding Right", s.cells()[25:28], [BLACK, C, BLACK])
 

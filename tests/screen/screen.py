@@ -223,6 +223,25 @@ class Screen:
     def auto_repeat_on(self):
         return self.x.get_keyboard_control().global_auto_repeat == X.AutoRepeatModeOn
 
+    def presses_during(self, key, action):
+        """How many presses of `key` reach the game's windows while `action` runs: watching
+        alongside the game shows whether the server really repeats a held key."""
+        from Xlib import XK
+        code = self.x.keysym_to_keycode(XK.string_to_keysym(key))
+        pending = [self.x.create_resource_object("window", int(self.window))]
+        while pending:
+            window = pending.pop()
+            window.change_attributes(event_mask=X.KeyPressMask)
+            pending += window.query_tree().children
+        self.x.sync()
+        action()
+        self.x.sync()
+        count = 0
+        while self.x.pending_events():
+            e = self.x.next_event()
+            count += e.type == X.KeyPress and e.detail == code
+        return count
+
 
 class Busy:
     """Keeps both cores busy, so that the game's event loop runs late."""
