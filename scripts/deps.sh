@@ -9,6 +9,8 @@ packages=(
     g++-mingw-w64-x86-64-posix googletest wine
     # packaging, and checking the packages as a distribution would
     dpkg-dev lintian desktop-file-utils appstream man-db
+    # scripts/bench.sh measures the solver's peak memory with /usr/bin/time
+    time
 )
 missing=()
 for p in "${packages[@]}"; do
