@@ -122,7 +122,7 @@ constexpr std::uint64_t groupCells(const Layout& rows, char ch, int cell) {
     stack[top++] = cell;
     while (top > 0) {
         int i = stack[--top];
-        int row = i / 6, col = i % 6;
+        int row = rowOf(i), col = columnOf(i);
         const int dr[] = {0, 0, 1, -1}, dc[] = {1, -1, 0, 0};
         for (int d = 0; d < 4; ++d) {
             int nr = row + dr[d], nc = col + dc[d], next = cellIndex(nr, nc);
@@ -138,7 +138,7 @@ constexpr std::uint64_t groupCells(const Layout& rows, char ch, int cell) {
 constexpr std::uint64_t cellsOf(const Layout& rows, char ch) {
     std::uint64_t cells = 0;
     for (int i = 0; i < playCells; ++i)
-        if (rows[i / 6][i % 6] == ch)
+        if (rows[rowOf(i)][columnOf(i)] == ch)
             cells |= std::uint64_t{1} << i;
     return cells;
 }
@@ -154,10 +154,11 @@ constexpr int firstCell(std::uint64_t cells) {
 // groups of one colour as soon as they touch.
 constexpr Fault startPiecesFault(const Layout& start) {
     for (int i = 0; i < playCells; ++i) {
-        char ch = start[i / 6][i % 6];
+        char ch = start[rowOf(i)][columnOf(i)];
         std::uint64_t apart = cellsOf(start, ch) & ~groupCells(start, ch, i);
         if (isPieceChar(ch) && apart != 0)
-            return {Fault::Kind::PieceSplit, false, firstCell(apart) / 6, firstCell(apart) % 6, ch};
+            return {Fault::Kind::PieceSplit, false, rowOf(firstCell(apart)),
+                    columnOf(firstCell(apart)), ch};
     }
     return {};
 }
@@ -165,24 +166,24 @@ constexpr Fault startPiecesFault(const Layout& start) {
 // On the goal board a piece character stands on its start shape moved by one fixed offset.
 constexpr Fault goalPiecesFault(const Layout& start, const Layout& goal) {
     for (int i = 0; i < playCells; ++i) {
-        char ch = goal[i / 6][i % 6];
+        char ch = goal[rowOf(i)][columnOf(i)];
         if (!isPieceChar(ch))
             continue;
         std::uint64_t from = cellsOf(start, ch), to = cellsOf(goal, ch);
         if (from == 0)
-            return {Fault::Kind::GoalPieceAbsent, true, i / 6, i % 6, ch};
+            return {Fault::Kind::GoalPieceAbsent, true, rowOf(i), columnOf(i), ch};
         int shift = firstCell(to) - firstCell(from);
-        int columnShift = firstCell(to) % 6 - firstCell(from) % 6;
+        int columnShift = columnOf(firstCell(to)) - columnOf(firstCell(from));
         bool same = true;
         for (int cell = 0; cell < playCells; ++cell) {
             if (((from >> cell) & 1) == 0)
                 continue;
-            int column = cell % 6 + columnShift;
+            int column = columnOf(cell) + columnShift;
             same = same && column >= 0 && column < 6 && cell + shift >= 0 &&
                    cell + shift < playCells && ((to >> (cell + shift)) & 1) != 0;
         }
         if (!same || std::popcount(from) != std::popcount(to))
-            return {Fault::Kind::GoalPieceShape, true, i / 6, i % 6, ch};
+            return {Fault::Kind::GoalPieceShape, true, rowOf(i), columnOf(i), ch};
     }
     return {};
 }
@@ -206,6 +207,12 @@ constexpr Fault levelFault(const Level& level) {
     return layoutFault(level.start, level.goal);
 }
 
+// A byte that is no printable character, as a person can read it: "0x0a".
+inline std::string byteText(unsigned char byte) {
+    const char* hex = "0123456789abcdef";
+    return std::string("0x") + hex[byte >> 4] + hex[byte & 15];
+}
+
 // The fault in words, one line, for a person who wrote the level.
 inline std::string describe(const Fault& f) {
     std::string board = f.inGoal ? "goal" : "start";
@@ -215,8 +222,7 @@ inline std::string describe(const Fault& f) {
         unsigned char byte = static_cast<unsigned char>(f.character);
         if (byte > ' ' && byte < 0x7f)
             return std::string("\"") + f.character + "\"";
-        const char* hex = "0123456789abcdef";
-        return std::string("byte 0x") + hex[byte >> 4] + hex[byte & 15];
+        return "byte " + byteText(byte);
     };
     switch (f.kind) {
     case Fault::Kind::None:

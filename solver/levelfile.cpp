@@ -10,11 +10,6 @@ namespace nudgeboard::solver {
 
 namespace {
 
-std::string hexByte(unsigned char byte) {
-    const char* hex = "0123456789abcdef";
-    return std::string("0x") + hex[byte >> 4] + hex[byte & 15];
-}
-
 // The length of the UTF-8 sequence at the start of `s`, 0 if it is none.
 std::size_t utf8Length(std::string_view s) {
     auto byte = [&](std::size_t i) { return static_cast<unsigned char>(s[i]); };
@@ -85,9 +80,10 @@ std::optional<LevelFile> parseLevel(std::string_view text, LevelFileFault& fault
         if (!line.empty() && line.back() == '\r')
             line.remove_suffix(1);
         if (std::size_t bad = firstNonText(line); bad != std::string_view::npos)
-            return fail(number, "byte " + hexByte(static_cast<unsigned char>(line[bad])) +
-                                    " in column " + std::to_string(bad + 1) +
-                                    ": this is not a text file");
+            return fail(number,
+                        "byte " +
+                            catalogue_checks::byteText(static_cast<unsigned char>(line[bad])) +
+                            " in column " + std::to_string(bad + 1) + ": this is not a text file");
         // Trailing spaces are invisible in an editor; leading ones count, in rows.
         while (!line.empty() && (line.back() == ' ' || line.back() == '\t'))
             line.remove_suffix(1);

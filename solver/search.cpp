@@ -431,7 +431,7 @@ void Search::collectSteps(const std::vector<Key>& chain, Solution& out) const {
             pathTo(path);
             Position at = p;
             for (int d : path) {
-                out.steps.push_back({puzzle_.clickCell(at, k), 37 + d});
+                out.steps.push_back({puzzle_.clickCell(at, k), arrows[d].keyCode});
                 at = puzzle_.slid(at, k, d);
             }
             if (k != lastPiece)
