@@ -199,8 +199,13 @@ void GameWindow::recreateCells() {
 
 void GameWindow::mirror() {
     bool restacked = mirroredLoad_ != form_.loads();
-    if (restacked)
+    bool reloaded = restacked;
+    if (reloaded) {
+        // A new set of cells replaces the old one: drawn once when all are in place, or the
+        // player sees the boards go blank between the old cells going and the new ones showing.
+        SendMessageW(hwnd_, WM_SETREDRAW, FALSE, 0);
         recreateCells();
+    }
     for (int k = 0; k < CellArray::size; ++k)
         if (Shown& cell = cells_[static_cast<std::size_t>(k)]; cell.hwnd && form_.Grid.exists(k))
             restacked |= mirrorLabel(cell, form_.Grid(k));
@@ -210,6 +215,11 @@ void GameWindow::mirror() {
     mirrorLabel(numMoves_, form_.numMoves);
     if (restacked)
         restack();
+    if (reloaded) {
+        SendMessageW(hwnd_, WM_SETREDRAW, TRUE, 0);
+        RedrawWindow(hwnd_, nullptr, nullptr,
+                     RDW_ERASE | RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    }
 }
 
 bool GameWindow::mirrorLabel(Shown& shown, const Label& label) {

@@ -143,13 +143,45 @@ def menu_keys(s):
     for cell, key in ((14, "Down"), (28, "Left")):  # "N" free to move down, "F" left
         s.click_cell(cell)
         s.open_level_list()
-        s.settle()
         s.xdotool("key", "--delay", "100", key, "Escape", "Escape")
         s.settle()
         check_board("board after Load Level, %s, Escape" % key, s.cells(), before)
     s.xdotool("key", "Left")
     s.settle()
     check("cells 27, 28 after Left in play", s.cells()[27:29], [F, BLACK])
+
+
+def level_changes_at_once(s):
+    """Loading a level and "Reset" take each cell straight from its old colour to its new one,
+    with no blank board in between."""
+    before = s.cells()
+    s.open_level_list()
+    under_list = s.level_list()
+    frames = s.cells_while("key", "--delay", "30", *["Down"] * 8, "Return")
+    traffic = frames[-1]
+    check("cell 25 after loading Traffic", traffic[25], C)
+    check_between("loading Traffic", s, frames, before, traffic, under_list)
+    s.click_cell(25)
+    s.xdotool("key", "Right")
+    s.settle()
+    moved = s.cells()
+    frames = s.cells_while("mousemove", *s.reset_point(), "click", "1")
+    check_board("board after Reset", frames[-1], traffic)
+    check_between("Reset", s, frames, moved, traffic, None)
+
+
+def check_between(what, s, frames, old, new, covered):
+    """Each look of the cells on the way shows every cell in its old or its new colour; cells
+    under the list that was open are left out."""
+    for frame in frames:
+        for index, colour in enumerate(frame):
+            x, y = s.sample_point(index)
+            if covered and covered[0] <= x < covered[2] and covered[1] <= y < covered[3]:
+                continue
+            if colour not in (old[index], new[index]):
+                failures.append("%s: cell %d showed %s, neither its old %s nor its new %s" %
+                                (what, index, colour, old[index], new[index]))
+                return
 
 
 def level_one_solved(s):
@@ -174,7 +206,8 @@ def close_box(s):
 
 
 CASES = {f.__name__: f for f in (startup, selection_mark, two_fast_strokes, held_key, menu_keys,
-                                  reset_by_mouse, level_one_solved, close_box)}
+                                  reset_by_mouse, level_changes_at_once, level_one_solved,
+                                  close_box)}
 
 
 def main():

@@ -92,6 +92,7 @@ class Screen:
                 self.origin = self.find_boards()
                 if self.origin:
                     self.xdotool("windowfocus", "--sync", self.window)
+                    self.settle()  # the first painting may still be under way
                     return
             time.sleep(0.1)
         raise RuntimeError("no game window with its boards on the screen")
@@ -110,20 +111,22 @@ class Screen:
         self.xdotool("mousemove", *self.client(x, y), "click", "1")
 
     def open_level_list(self):
-        """Clicks "Load Level", the menu bar's first entry, just above the client area."""
+        """Clicks "Load Level", the menu bar's first entry, just above the client area, and
+        waits until the list is on the screen and drawn."""
         self.click_client(25, -10)
+        self.wait_until(self.level_list_shown, "the level list to open")
+        self.settle()
 
     def load_level(self, level):
         """Chooses a level from "Load Level" by mouse and keyboard: the list's walking keys."""
         self.open_level_list()
-        time.sleep(0.3)
         self.xdotool("key", "--delay", "30", *["Down"] * level, "Return")
+        self.wait_until(lambda: not self.level_list_shown(), "the level list to close")
 
     def load_level_by_mouse(self, level):
         """Opens "Load Level" and clicks the level's item: the list's eighth line of text is
         the eighth item, wherever the toolkit draws it."""
         self.open_level_list()
-        time.sleep(0.3)
         shot = self.grab()
         lines = self.text_runs(shot, [self.client(x, 0)[0] for x in range(30, 110)],
                                range(self.origin[1] + 1, self.origin[1] + 214), across=False)
@@ -132,15 +135,18 @@ class Screen:
         first, last = lines[level - 1]
         self.xdotool("mousemove", self.client(60, 0)[0], (first + last) // 2, "click", "1")
 
-    def click_reset(self):
-        """Clicks "Reset", the last word on the menu bar."""
+    def reset_point(self):
+        """Where "Reset" is: the last word on the menu bar."""
         shot = self.grab()
         words = self.text_runs(shot, range(self.origin[0], self.origin[0] + 289),
                                [self.origin[1] - d for d in range(6, 15)], across=True)
         if len(words) < 2:
             raise RuntimeError("no menu bar words above the boards")
         first, last = words[-1]
-        self.xdotool("mousemove", (first + last) // 2, self.origin[1] - 10, "click", "1")
+        return (first + last) // 2, self.origin[1] - 10
+
+    def click_reset(self):
+        self.xdotool("mousemove", *self.reset_point(), "click", "1")
 
     def text_runs(self, shot, xs, ys, across):
         """Runs of dark (text) pixels: columns along x when `across`, else rows along y, each
@@ -172,8 +178,57 @@ class Screen:
         except subprocess.TimeoutExpired:
             return None
 
-    def settle(self, seconds=0.3):
+    def settle(self, seconds=0.3, timeout=10):
+        """Gives the game time to act, then waits until the screen stops changing: a slow
+        machine may still be drawing after the time is up."""
         time.sleep(seconds)
+        deadline = time.monotonic() + timeout
+        last = self.grab()
+        while time.monotonic() < deadline:
+            time.sleep(0.1)
+            shot = self.grab()
+            if shot == last:
+                return
+            last = shot
+
+    def wait_until(self, condition, what, timeout=30):
+        deadline = time.monotonic() + timeout
+        while not condition():
+            if time.monotonic() > deadline:
+                raise RuntimeError("gave up waiting for " + what)
+            time.sleep(0.05)
+
+    def level_list(self):
+        """Where the open drop-down list lies (left, top, right, bottom), or None: it is a
+        window of its own, one the window manager leaves alone, over the client area."""
+        left, top = self.origin
+        for window in self.root.query_tree().children:
+            attributes = window.get_attributes()
+            if attributes.map_state != X.IsViewable or not attributes.override_redirect:
+                continue
+            g = window.get_geometry()
+            if g.x < left + 290 and left < g.x + g.width and g.y < top + 214 and top < g.y + g.height:
+                return g.x, g.y, g.x + g.width, g.y + g.height
+        return None
+
+    def level_list_shown(self):
+        return self.level_list() is not None
+
+    def cells_while(self, *xdotool_args, after=0.5):
+        """Every different look of the cells while xdotool runs and for `after` seconds more."""
+        keys = subprocess.Popen(["xdotool", *map(str, xdotool_args)], env=self.env,
+                                stdout=subprocess.DEVNULL)
+        frames = [self.cells()]
+        end = None
+        while end is None or time.monotonic() < end:
+            if end is None and keys.poll() is not None:
+                end = time.monotonic() + after
+            cells = self.cells()
+            if cells != frames[-1]:
+                frames.append(cells)
+        if keys.returncode != 0:
+            raise RuntimeError("xdotool failed")
+        return frames
 
     # --- what is on the screen --------------------------------------------------------------
 
@@ -192,14 +247,14 @@ class Screen:
         return self.pixel_of(self.grab(), *self.client(x, y))
 
     def cells(self):
-        """The colour of every cell, read away from the edges where marks and outlines lie."""
+        """The colour of every cell, read at its sample point."""
         shot = self.grab()
-        result = []
-        for index in range(72):
-            row, column = divmod(index % 36, 6)
-            x, y = self.client(24 * column + 24 * 6 * (index // 36) + 4, 24 * row + 4)
-            result.append(self.pixel_of(shot, x, y))
-        return result
+        return [self.pixel_of(shot, *self.sample_point(index)) for index in range(72)]
+
+    def sample_point(self, index):
+        """Where a cell's colour is read: away from the edges where marks and outlines lie."""
+        row, column = divmod(index % 36, 6)
+        return self.client(24 * column + 24 * 6 * (index // 36) + 4, 24 * row + 4)
 
     def find_boards(self):
         """Level 1 at start-up: cell 0 is a wall inside the black outline of the play board."""
