@@ -207,8 +207,9 @@ class Screen:
             if attributes.map_state != X.IsViewable or not attributes.override_redirect:
                 continue
             g = window.get_geometry()
-            if g.x < left + 290 and left < g.x + g.width and g.y < top + 214 and top < g.y + g.height:
-                return g.x, g.y, g.x + g.width, g.y + g.height
+            right, bottom = g.x + g.width, g.y + g.height
+            if g.x < left + 290 and left < right and g.y < top + 214 and top < bottom:
+                return g.x, g.y, right, bottom
         return None
 
     def level_list_shown(self):
