@@ -198,8 +198,8 @@ void GameWindow::recreateCells() {
 }
 
 void GameWindow::mirror() {
-    bool restacked = mirroredLoad_ != form_.loads();
-    bool reloaded = restacked;
+    const bool reloaded = mirroredLoad_ != form_.loads();
+    bool restacked = reloaded;
     if (reloaded) {
         // A new set of cells replaces the old one: drawn once when all are in place, or the
         // player sees the boards go blank between the old cells going and the new ones showing.

@@ -157,7 +157,7 @@ def level_changes_at_once(s):
     before = s.cells()
     s.open_level_list()
     under_list = s.level_list()
-    frames = s.cells_while("key", "--delay", "30", *["Down"] * 8, "Return")
+    frames = s.cells_while(*s.choose_level_keys(8))
     traffic = frames[-1]
     check("cell 25 after loading Traffic", traffic[25], C)
     check_between("loading Traffic", s, frames, before, traffic, under_list)

@@ -100,9 +100,10 @@ class Screen:
     def client(self, x, y):
         return self.origin[0] + x, self.origin[1] + y
 
-    def cell_point(self, index):
+    def cell_point(self, index, inset=12):
+        """A point `inset` pixels right of and below a cell's corner: its middle by default."""
         row, column = divmod(index % 36, 6)
-        return self.client(24 * column + 24 * 6 * (index // 36) + 12, 24 * row + 12)
+        return self.client(24 * column + 24 * 6 * (index // 36) + inset, 24 * row + inset)
 
     def click_cell(self, index):
         self.xdotool("mousemove", *self.cell_point(index), "click", "1")
@@ -117,10 +118,15 @@ class Screen:
         self.wait_until(self.level_list_shown, "the level list to open")
         self.settle()
 
+    @staticmethod
+    def choose_level_keys(level):
+        """The xdotool words that choose a level in the open list: its walking keys."""
+        return ["key", "--delay", "30", *["Down"] * level, "Return"]
+
     def load_level(self, level):
-        """Chooses a level from "Load Level" by mouse and keyboard: the list's walking keys."""
+        """Chooses a level from "Load Level" by mouse and keyboard."""
         self.open_level_list()
-        self.xdotool("key", "--delay", "30", *["Down"] * level, "Return")
+        self.xdotool(*self.choose_level_keys(level))
         self.wait_until(lambda: not self.level_list_shown(), "the level list to close")
 
     def load_level_by_mouse(self, level):
@@ -254,8 +260,7 @@ class Screen:
 
     def sample_point(self, index):
         """Where a cell's colour is read: away from the edges where marks and outlines lie."""
-        row, column = divmod(index % 36, 6)
-        return self.client(24 * column + 24 * 6 * (index // 36) + 4, 24 * row + 4)
+        return self.cell_point(index, inset=4)
 
     def find_boards(self):
         """Level 1 at start-up: cell 0 is a wall inside the black outline of the play board."""
