@@ -16,6 +16,7 @@ struct Font {
     std::string_view family;
     int weight; // 400 regular, 700 bold
     int points;
+    bool operator==(const Font&) const = default;
 };
 
 // A text label placed by pixel position in the client area. An unset colour means the
@@ -32,6 +33,7 @@ struct Label {
     bool centred = true;
     int borderStyle = 0; // 0 none, 1 single line: on a cell, the selection mark
     bool visible = true;
+    bool operator==(const Label&) const = default;
 };
 
 // A one-pixel rectangle outline, not filled.
@@ -40,6 +42,7 @@ struct Outline {
     int top;
     int width;
     int height;
+    bool operator==(const Outline&) const = default;
 };
 
 struct MenuItem {
