@@ -60,7 +60,7 @@ void Form1::Form_Load() {
     lastColor = -1;
     if (curLevel == 0)
         curLevel = 1;
-    levelCount = 8;
+    levelCount = levelCountBuiltIn;
     // Also catches a negative level, which would index outside the catalogue.
     if (curLevel > levelCount || curLevel < 0)
         curLevel = 1;
@@ -69,8 +69,8 @@ void Form1::Form_Load() {
 }
 
 void Form1::loadshapes() {
-    for (int r = 0; r <= 5; ++r) {
-        for (int c = 0; c <= 5; ++c) {
+    for (int r = 0; r < boardSide; ++r) {
+        for (int c = 0; c < boardSide; ++c) {
             int i = cellIndex(r, c);
             if (i > 0)
                 Grid.load(i);

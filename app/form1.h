@@ -3,6 +3,7 @@
 
 #include "app/controls.h"
 #include "app/geometry.h"
+#include "levels/catalogue.h"
 #include "levels/palette.h"
 #include "play/arrows.h"
 
@@ -25,16 +26,14 @@ public:
     static constexpr int clientWidth = 290;
     static constexpr int clientHeight = 214;
     static constexpr std::string_view loadLevelCaption = "Load Level";
-    static constexpr std::array<MenuItem, 8> levelItems{{
-        {"9 Puzzle", 1},
-        {"Road Block", 2},
-        {"Little Obstacle", 3},
-        {"Claustrophobic", 4},
-        {"Small Puzzle #1", 5},
-        {"Small Puzzle #2", 6},
-        {"L Gates", 7},
-        {"Traffic", 8},
-    }};
+    // "Load Level" lists the catalogue's levels by name, in its order.
+    static constexpr std::array<MenuItem, levelCountBuiltIn> levelItems = [] {
+        std::array<MenuItem, levelCountBuiltIn> items{};
+        for (int level = 1; level <= levelCountBuiltIn; ++level)
+            items[static_cast<std::size_t>(level - 1)] = {
+                catalogue[static_cast<std::size_t>(level - 1)].name, level};
+        return items;
+    }();
     static constexpr MenuItem resetEntry{"Reset", 0};
 
     // Controls; they exist while the window is loaded.

@@ -19,6 +19,9 @@ constexpr int rowOf(int index) {
 constexpr int columnOf(int index) {
     return index % boardSide;
 }
+constexpr bool onBoard(int row, int column) {
+    return row >= 0 && row < boardSide && column >= 0 && column < boardSide;
+}
 
 // Pixels at 96 dots per inch. The pitch is one less than the cell, so neighbours share a pixel
 // line; a board is as wide as its outline, and the goal board starts on the play board's last

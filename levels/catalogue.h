@@ -3,6 +3,7 @@
 
 #include "app/geometry.h"
 #include "levels/palette.h"
+#include "play/arrows.h"
 
 #include <array>
 #include <bit>
@@ -13,7 +14,7 @@
 namespace nudgeboard {
 
 // A layout row: six characters, character k for column k. Row 0 is the top row.
-using Layout = std::array<std::string_view, 6>;
+using Layout = std::array<std::string_view, boardSide>;
 
 struct Level {
     std::string_view name;
@@ -91,10 +92,10 @@ constexpr bool isPieceChar(char c) {
 
 // Six rows of six layout characters; "?" only on the goal board.
 constexpr Fault rowsFault(const Layout& rows, bool inGoal) {
-    for (int r = 0; r < 6; ++r) {
-        if (rows[r].size() != 6)
+    for (int r = 0; r < boardSide; ++r) {
+        if (rows[r].size() != static_cast<std::size_t>(boardSide))
             return {Fault::Kind::RowLength, inGoal, r, 0, 0, rows[r].size()};
-        for (int c = 0; c < 6; ++c) {
+        for (int c = 0; c < boardSide; ++c) {
             char ch = rows[r][c];
             if (!inPalette(ch))
                 return {Fault::Kind::UnknownCharacter, inGoal, r, c, ch};
@@ -107,8 +108,8 @@ constexpr Fault rowsFault(const Layout& rows, bool inGoal) {
 
 // The rest need well-formed rows.
 constexpr Fault wallsFault(const Layout& start, const Layout& goal) {
-    for (int r = 0; r < 6; ++r)
-        for (int c = 0; c < 6; ++c)
+    for (int r = 0; r < boardSide; ++r)
+        for (int c = 0; c < boardSide; ++c)
             if ((start[r][c] == '#') != (goal[r][c] == '#'))
                 return {Fault::Kind::WallMoves, true, r, c, goal[r][c]};
     return {};
@@ -122,11 +123,9 @@ constexpr std::uint64_t groupCells(const Layout& rows, char ch, int cell) {
     stack[top++] = cell;
     while (top > 0) {
         int i = stack[--top];
-        int row = rowOf(i), col = columnOf(i);
-        const int dr[] = {0, 0, 1, -1}, dc[] = {1, -1, 0, 0};
-        for (int d = 0; d < 4; ++d) {
-            int nr = row + dr[d], nc = col + dc[d], next = cellIndex(nr, nc);
-            if (nr < 0 || nr > 5 || nc < 0 || nc > 5 || rows[nr][nc] != ch || (group >> next) & 1)
+        for (const Arrow& arrow : arrows) {
+            int next = neighbour(i, arrow.offset);
+            if (next < 0 || rows[rowOf(next)][columnOf(next)] != ch || (group >> next) & 1)
                 continue;
             group |= std::uint64_t{1} << next;
             stack[top++] = next;
@@ -179,7 +178,7 @@ constexpr Fault goalPiecesFault(const Layout& start, const Layout& goal) {
             if (((from >> cell) & 1) == 0)
                 continue;
             int column = columnOf(cell) + columnShift;
-            same = same && column >= 0 && column < 6 && cell + shift >= 0 &&
+            same = same && column >= 0 && column < boardSide && cell + shift >= 0 &&
                    cell + shift < playCells && ((to >> (cell + shift)) & 1) != 0;
         }
         if (!same || std::popcount(from) != std::popcount(to))
@@ -232,7 +231,8 @@ inline std::string describe(const Fault& f) {
     case Fault::Kind::ParOutOfRange:
         return "the par is not a whole number from 1 to 32767";
     case Fault::Kind::RowLength:
-        return row + " has " + std::to_string(f.length) + " characters, not 6";
+        return row + " has " + std::to_string(f.length) + " characters, not " +
+               std::to_string(boardSide);
     case Fault::Kind::UnknownCharacter:
         return square + " holds " + character() + ", which is no layout character";
     case Fault::Kind::WildcardInStart:

@@ -28,20 +28,22 @@ std::int16_t Form1::levelPar(int level) {
 
 std::string_view Form1::startLayout(int level, int row) {
     const Level* l = builtIn(level);
-    return l && row >= 0 && row <= 5 ? l->start[static_cast<std::size_t>(row)] : std::string_view{};
+    return l && row >= 0 && row < boardSide ? l->start[static_cast<std::size_t>(row)]
+                                            : std::string_view{};
 }
 
 std::string_view Form1::goalLayout(int level, int row) {
     const Level* l = builtIn(level);
-    return l && row >= 0 && row <= 5 ? l->goal[static_cast<std::size_t>(row)] : std::string_view{};
+    return l && row >= 0 && row < boardSide ? l->goal[static_cast<std::size_t>(row)]
+                                            : std::string_view{};
 }
 
 void Form1::loadlevel() {
     // Play and goal cell of the same square alternate, row by row.
-    for (int row = 0; row <= 5; ++row) {
+    for (int row = 0; row < boardSide; ++row) {
         std::string_view start = startLayout(curLevel, row);
         std::string_view goal = goalLayout(curLevel, row);
-        for (int column = 0; column <= 5; ++column) {
+        for (int column = 0; column < boardSide; ++column) {
             auto col = static_cast<std::size_t>(column);
             loadgridcolor(start.substr(std::min(col, start.size()), 1), cellIndex(row, column));
             loadgridcolor(goal.substr(std::min(col, goal.size()), 1),

@@ -1,4 +1,5 @@
-// The palette: which colour each layout character paints, and the two colours play tests for.
+// The palette: which colour each layout character paints, the two colours play tests for, and
+// the solved counter's three.
 #pragma once
 
 #include <array>
@@ -16,6 +17,11 @@ constexpr Rgb rgb(int red, int green, int blue) {
 
 constexpr Rgb emptyColor = rgb(0, 0, 0);
 constexpr Rgb wallColor = rgb(102, 102, 102);
+
+// The counter's colour once the level is solved: the moves under, at or over the par.
+constexpr Rgb underParCyan = rgb(0, 255, 255);
+constexpr Rgb atParGreen = rgb(0, 255, 0);
+constexpr Rgb overParRed = rgb(255, 0, 0);
 
 struct PaletteEntry {
     std::string_view character;

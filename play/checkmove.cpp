@@ -4,28 +4,25 @@
 namespace nudgeboard {
 
 void Form1::checkmove(int offset) {
-    if (offset != -1 && offset != 1 && offset != -6 && offset != 6) {
+    if (!isArrowOffset(offset)) {
         blocked = 1; // no such direction
         return;
     }
-    for (int row = 0; row <= 5; ++row) {
-        for (int column = 0; column <= 5; ++column) {
-            int i = cellIndex(row, column);
-            if (Grid(i).borderStyle != 1)
-                continue;
-            // A cell on the edge it moves toward has no neighbour to step into.
-            if ((offset == -1 && column == 0) || (offset == 1 && column == 5) ||
-                (offset == -6 && row == 0) || (offset == 6 && row == 5)) {
-                blocked = 1;
-                continue;
-            }
-            const Label& next = Grid(i + offset);
-            // Only an empty square or a cell of the selected piece itself lets it through: a
-            // separate piece of the same colour blocks, or the move would swallow its cell.
-            bool ownCell = next.borderStyle == 1 && next.backColor == Grid(i).backColor;
-            if (next.backColor != emptyColor && !ownCell)
-                blocked = 1;
+    for (int i = 0; i < playCells; ++i) {
+        if (Grid(i).borderStyle != 1)
+            continue;
+        // A cell on the edge it moves toward has no neighbour to step into.
+        int step = neighbour(i, offset);
+        if (step < 0) {
+            blocked = 1;
+            continue;
         }
+        const Label& next = Grid(step);
+        // Only an empty square or a cell of the selected piece itself lets it through: a
+        // separate piece of the same colour blocks, or the move would swallow its cell.
+        bool ownCell = next.borderStyle == 1 && next.backColor == Grid(i).backColor;
+        if (next.backColor != emptyColor && !ownCell)
+            blocked = 1;
     }
 }
 

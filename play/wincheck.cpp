@@ -18,11 +18,11 @@ void Form1::wincheck() {
     int par = levelPar(curLevel);
     numMoves.caption = counterText(moveCount, par);
     if (moveCount < par)
-        numMoves.backColor = rgb(0, 255, 255);
+        numMoves.backColor = underParCyan;
     else if (moveCount == par)
-        numMoves.backColor = rgb(0, 255, 0);
+        numMoves.backColor = atParGreen;
     else
-        numMoves.backColor = rgb(255, 0, 0);
+        numMoves.backColor = overParRed;
 }
 
 } // namespace nudgeboard

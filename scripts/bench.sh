@@ -2,9 +2,7 @@
 # Builds and runs the benchmarks: core and window events, the restart soak's memory, start-up.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/deps.sh
-dpkg-query -W -f='${Status}' python3-xlib 2>/dev/null | grep -q "ok installed" ||
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq python3-xlib >/dev/null
+bash scripts/deps.sh play test
 cmake --preset default >/dev/null
 cmake --build --preset default
 b=build/default/bench

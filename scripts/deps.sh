@@ -1,23 +1,47 @@
 #!/usr/bin/env bash
-# Installs what a fresh Debian 12 machine lacks to build, run and test the game (run as root).
+# Installs, on Debian 12 as root, what one or more purposes need and the machine lacks:
+#   bash scripts/deps.sh play test      (purposes: play test windows packaging web; none = all)
 set -euo pipefail
-packages=(
-    cmake g++ make qt6-base-dev libgtest-dev libbenchmark-dev libcli11-dev fonts-dejavu-core
-    # the game on a display of its own, driven and judged from outside
-    xvfb xauth xdotool python3 python3-xlib
-    # the Windows build: cross compiler, GoogleTest sources, and Wine to run the results
-    g++-mingw-w64-x86-64-posix googletest wine
-    # packaging, and checking the packages as a distribution would
-    dpkg-dev lintian desktop-file-utils appstream man-db
-    # scripts/bench.sh measures the solver's peak memory with /usr/bin/time
-    time
-)
-missing=()
-for p in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")
+
+# Each purpose's packages; the ones marked lean come without Debian's recommended extras.
+declare -A packages lean
+# Build and start the game: compiler, CMake, Qt 6 Widgets (with the X11 keyboard library its
+# CMake files look for), CLI11 for the solver's options.
+packages[play]="cmake g++ make qt6-base-dev libxcb-xkb-dev libcli11-dev"
+lean[play]=1
+# The test suite: GoogleTest and Google Benchmark; the game on a display of its own, driven and
+# judged from outside; clang and its libFuzzer for the event fuzzer; clang-format for the format
+# check;
+# /usr/bin/time for scripts/bench.sh's peak memory; a font the screen tests can read.
+packages[test]="libgtest-dev libbenchmark-dev fonts-dejavu-core xvfb xauth xdotool python3
+    python3-xlib clang libclang-rt-14-dev clang-format time"
+# The Windows build: cross compiler, GoogleTest sources, and Wine to run the results.
+packages[windows]="g++-mingw-w64-x86-64-posix googletest wine"
+# The packages, and checking them as a distribution would.
+packages[packaging]="dpkg-dev lintian desktop-file-utils appstream man-db"
+# The browser build: the compiler, a JavaScript parser for its checks, a browser to run it.
+packages[web]="emscripten node-acorn chromium"
+order=(play test windows packaging web)
+
+purposes=("$@")
+[ ${#purposes[@]} -gt 0 ] || purposes=("${order[@]}")
+updated=
+for purpose in "${purposes[@]}"; do
+    if [ -z "${packages[$purpose]+set}" ]; then
+        echo "deps.sh: no such purpose: $purpose (purposes: ${order[*]})" >&2
+        exit 2
+    fi
+    missing=()
+    for p in ${packages[$purpose]}; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")
+    done
+    [ ${#missing[@]} -gt 0 ] || continue
+    echo "Installing for $purpose: ${missing[*]}"
+    if [ -z "$updated" ]; then
+        apt-get update -qq
+        updated=1
+    fi
+    flags=(-y -qq)
+    [ -z "${lean[$purpose]+set}" ] || flags+=(--no-install-recommends)
+    DEBIAN_FRONTEND=noninteractive apt-get install "${flags[@]}" "${missing[@]}" >/dev/null
 done
-if [ ${#missing[@]} -gt 0 ]; then
-    echo "Installing: ${missing[*]}"
-    apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
-fi

@@ -1,8 +1,13 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the game and starts it.
+# Installs what building and running the game needs, builds only the game, and starts it.
+# "bash scripts/run.sh web" builds and opens the browser version instead.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/deps.sh
+if [ "${1:-}" = web ]; then
+    [ -f scripts/run-web.sh ] || { echo "run.sh: the browser build is not there yet" >&2; exit 1; }
+    exec bash scripts/run-web.sh
+fi
+bash scripts/deps.sh play
 mkdir -p build
 # The build speaks only when it fails, so that the game's own words stand out.
 if ! { cmake --preset default && cmake --build --preset default --target nudgeboard; } \

@@ -119,12 +119,12 @@ std::optional<LevelFile> parseLevel(std::string_view text, LevelFileFault& fault
     }
     Level checked{level.name, static_cast<std::int16_t>(level.par), level.startRows(),
                   level.goalRows()};
-    if (auto fault = catalogue_checks::levelFault(checked)) {
-        int line = fault.kind == catalogue_checks::Fault::Kind::NoName ? lines[0].first
-                   : fault.kind == catalogue_checks::Fault::Kind::ParOutOfRange
+    if (auto broken = catalogue_checks::levelFault(checked)) {
+        int line = broken.kind == catalogue_checks::Fault::Kind::NoName ? lines[0].first
+                   : broken.kind == catalogue_checks::Fault::Kind::ParOutOfRange
                        ? lines[1].first
-                       : lines[(fault.inGoal ? 8 : 2) + fault.row].first;
-        return fail(line, catalogue_checks::describe(fault));
+                       : lines[(broken.inGoal ? 8 : 2) + broken.row].first;
+        return fail(line, catalogue_checks::describe(broken));
     }
     return level;
 }

@@ -13,7 +13,7 @@ TEST(StartUp, FirstLoadShowsLevelOne) {
     form.blocked = 1;
     form.Show();
     EXPECT_EQ(form.curLevel, 1);
-    EXPECT_EQ(form.levelCount, 8);
+    EXPECT_EQ(form.levelCount, levelCountBuiltIn);
     EXPECT_EQ(form.moveCount, 0);
     EXPECT_EQ(form.lastColor, -1);
     EXPECT_EQ(form.solved, 0);
@@ -140,7 +140,7 @@ TEST(Restart, LeavesTheSolvedState) {
     form.moveCount = 40;
     form.Form_KeyUp(vkDown, 0);
     ASSERT_EQ(form.solved, -1);
-    EXPECT_EQ(form.numMoves.backColor, rgb(255, 0, 0));
+    EXPECT_EQ(form.numMoves.backColor, overParRed);
     form.mnuReset_Click();
     EXPECT_EQ(form.solved, 0);
     EXPECT_EQ(form.Nameof.caption, "9 Puzzle");
@@ -167,5 +167,5 @@ TEST(Play, LevelOneFromStartToSolved) {
     EXPECT_EQ(form.moveCount, 20);
     EXPECT_EQ(form.Nameof.caption, "SOLVED!!");
     EXPECT_EQ(form.numMoves.caption, "Moves: 20 (38)");
-    EXPECT_EQ(form.numMoves.backColor, rgb(0, 255, 255));
+    EXPECT_EQ(form.numMoves.backColor, underParCyan);
 }

@@ -256,9 +256,7 @@ TEST(SolverReplay, EverySolutionSolvesItsLevelInTheCore) {
             EXPECT_EQ(form.Nameof.caption, "SOLVED!!");
             EXPECT_EQ(form.moveCount, s->moves);
             EXPECT_EQ(form.numMoves.caption, expectedCounter(s->moves, par));
-            Rgb colour = s->moves < par    ? rgb(0, 255, 255)
-                         : s->moves == par ? rgb(0, 255, 0)
-                                           : rgb(255, 0, 0);
+            Rgb colour = s->moves < par ? underParCyan : s->moves == par ? atParGreen : overParRed;
             EXPECT_EQ(form.numMoves.backColor, colour);
         }
         // Each search is optimal for its own measure, so neither beats the other on it.

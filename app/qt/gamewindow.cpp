@@ -118,7 +118,8 @@ void GameWindow::buildMenus() {
 }
 
 QAction* GameWindow::levelAction(int level) const {
-    return level >= 1 && level <= 8 ? levels_[static_cast<std::size_t>(level - 1)] : nullptr;
+    return level >= 1 && level <= levelCountBuiltIn ? levels_[static_cast<std::size_t>(level - 1)]
+                                                    : nullptr;
 }
 
 void GameWindow::recreateCells() {

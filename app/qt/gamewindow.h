@@ -3,6 +3,7 @@
 
 #include "app/geometry.h"
 #include "app/qt/keyfilter.h"
+#include "levels/catalogue.h"
 
 #include <QMainWindow>
 #include <array>
@@ -56,7 +57,7 @@ private:
     std::array<CellWidget*, cellCount> cells_{};
     QLabel* nameof_;
     QLabel* numMoves_;
-    std::array<QAction*, 8> levels_{};
+    std::array<QAction*, levelCountBuiltIn> levels_{};
     QAction* reset_ = nullptr;
     KeyReleaseFilter keys_;
     int mirroredLoad_ = -1;

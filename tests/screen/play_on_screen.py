@@ -8,26 +8,20 @@ on the screen. Exit status 0 passed, 1 failed, 77 skipped (Xvfb or xdotool missi
 import argparse
 import sys
 
+import facts
 import screen
+from facts import PALETTE
 from screen import BLACK, CYAN, Busy, Screen
 
-C = (102, 255, 0)  # piece "C" of "Traffic", a single square with two empty squares right of it
-F = (102, 0, 255)  # piece "F" of "Traffic", two empty squares left of it
+C = PALETTE["C"]  # piece "C" of "Traffic", a single square with two empty squares right of it
+F = PALETTE["F"]  # piece "F" of "Traffic", two empty squares left of it
 
 # Cell to click and arrow to release, solving "9 Puzzle" in 20 moves, under its par of 38.
-LEVEL_ONE = [(20, "Right"), (14, "Down"), (13, "Right"), (19, "Up"), (20, "Left"),
-             (21, "Left"), (15, "Down"), (14, "Right"), (8, "Down"), (7, "Right"),
-             (13, "Up"), (14, "Left"), (20, "Up"), (21, "Left"), (15, "Down"),
-             (9, "Down"), (8, "Right"), (14, "Up"), (15, "Left"), (21, "Up")]
+LEVEL_ONE = facts.level_one_solution()
 
-WALL = (102, 102, 102)
-GREEN = (0, 255, 0)
+GREEN = PALETTE["1"]
 # "9 Puzzle" as painted: start and goal rows, "*" empty.
-LEVEL_ONE_ROWS = ["######", "#234##", "#567##", "#01*##", "######", "######",
-                  "######", "#012##", "#345##", "#67*##", "######", "######"]
-PALETTE = {"#": WALL, "*": BLACK, "0": (255, 0, 0), "1": GREEN, "2": (0, 0, 255),
-           "3": (255, 0, 255), "4": (255, 255, 0), "5": (0, 255, 255), "6": (255, 102, 0),
-           "7": (255, 255, 255)}
+LEVEL_ONE_ROWS = facts.level_rows(1)
 
 failures = []
 
@@ -70,7 +64,7 @@ def selection_mark(s):
         check("mark pixel (%d, %d)" % (x, y), s.pixel(x, y), BLACK)
     for x, y in [(49, 84), (60, 73), (60, 84), (71, 95)]:
         check("inside the mark (%d, %d)" % (x, y), s.pixel(x, y), GREEN)
-    check("red piece left of the mark", s.pixel(47, 84), (255, 0, 0))
+    check("red piece left of the mark", s.pixel(47, 84), PALETTE["0"])
     # A press on one cell released on another is no click: "0" does not take the selection.
     s.xdotool("mousemove", *s.cell_point(19), "mousedown", "1", "mousemove", *s.cell_point(21),
               "mouseup", "1")

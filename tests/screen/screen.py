@@ -17,9 +17,11 @@ except ImportError:
     print("skipped: python3-xlib not installed", file=sys.stderr)
     sys.exit(SKIP)
 
-BLACK = (0, 0, 0)
-WALL = (102, 102, 102)
-CYAN = (0, 255, 255)
+from facts import COLORS
+
+BLACK = COLORS["emptyColor"]
+WALL = COLORS["wallColor"]
+CYAN = COLORS["underParCyan"]
 
 
 def require_tools():

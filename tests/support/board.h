@@ -2,6 +2,7 @@
 #pragma once
 
 #include "app/form1.h"
+#include "level_one_solution.h" // levelOneSolution, from level_one_solution.txt
 #include "levels/palette.h"
 
 #include <array>
@@ -12,13 +13,13 @@
 
 namespace nudgeboard::testing {
 
-using Rows = std::array<std::string_view, 6>;
+using Rows = std::array<std::string_view, boardSide>;
 
 // Paints one board (play or goal) through the game's own painting.
 inline void paint(Form1& form, const Rows& rows, int firstCell) {
-    for (int r = 0; r < 6; ++r)
-        for (int c = 0; c < 6; ++c)
-            form.loadgridcolor(rows[r].substr(c, 1), firstCell + 6 * r + c);
+    for (int r = 0; r < boardSide; ++r)
+        for (int c = 0; c < boardSide; ++c)
+            form.loadgridcolor(rows[r].substr(c, 1), firstCell + cellIndex(r, c));
 }
 
 // A loaded window whose play board shows `play` and goal board `goal` (all wildcards if empty).
@@ -31,15 +32,6 @@ inline Form1 boardWith(const Rows& play, const Rows& goal = {"??????", "??????",
     return form;
 }
 
-// "9 Puzzle" from its start: the cell to click, then the arrow that slides that piece into the
-// gap. Twenty pieces moved, each other than the one before, so twenty counted moves.
-constexpr std::array<std::pair<int, int>, 20> levelOneSolution{{
-    {20, vkRight}, {14, vkDown}, {13, vkRight}, {19, vkUp},   {20, vkLeft},
-    {21, vkLeft},  {15, vkDown}, {14, vkRight}, {8, vkDown},  {7, vkRight},
-    {13, vkUp},    {14, vkLeft}, {20, vkUp},    {21, vkLeft}, {15, vkDown},
-    {9, vkDown},   {8, vkRight}, {14, vkUp},    {15, vkLeft}, {21, vkUp},
-}};
-
 inline Rgb colorOf(char c) {
     for (const auto& entry : palette)
         if (entry.character.size() == 1 && entry.character[0] == c)
@@ -49,16 +41,16 @@ inline Rgb colorOf(char c) {
 
 // A board as layout rows, with "?" for a wildcard and "." for any colour the palette lacks.
 inline std::vector<std::string> rowsOf(const Form1& form, int firstCell) {
-    std::vector<std::string> rows(6, std::string(6, '.'));
+    std::vector<std::string> rows(boardSide, std::string(boardSide, '.'));
     for (int i = 0; i < playCells; ++i) {
         const Label& cell = form.Grid(firstCell + i);
         for (const auto& entry : palette)
             if (entry.character != "?" && cell.backColor == entry.color) {
-                rows[i / 6][i % 6] = entry.character[0];
+                rows[rowOf(i)][columnOf(i)] = entry.character[0];
                 break;
             }
         if (cell.caption == "?")
-            rows[i / 6][i % 6] = '?';
+            rows[rowOf(i)][columnOf(i)] = '?';
     }
     return rows;
 }

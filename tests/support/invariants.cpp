@@ -45,7 +45,7 @@ void InvariantChecker::before(const Form1& form) {
 std::string InvariantChecker::after(const Form1& form, bool wasKey) {
     if (form.Grid.count() != 72)
         return "the window holds " + std::to_string(form.Grid.count()) + " cells";
-    if (form.curLevel < 1 || form.curLevel > 8)
+    if (form.curLevel < 1 || form.curLevel > levelCountBuiltIn)
         return "level " + std::to_string(form.curLevel);
     bool restarted = form.loads() != loads_;
     if (restarted)
@@ -72,9 +72,9 @@ std::string InvariantChecker::after(const Form1& form, bool wasKey) {
     if (form.solved != 0) {
         if (form.Nameof.caption != "SOLVED!!")
             return "solved, but the name reads '" + form.Nameof.caption + "'";
-        Rgb expected = form.moveCount < par    ? rgb(0, 255, 255)
-                       : form.moveCount == par ? rgb(0, 255, 0)
-                                               : rgb(255, 0, 0);
+        Rgb expected = form.moveCount < par    ? underParCyan
+                       : form.moveCount == par ? atParGreen
+                                               : overParRed;
         if (form.numMoves.backColor != expected)
             return "counter colour does not match count against par";
         if (wasSolved_ && wasKey && !(Snapshot(form) == *previous_))

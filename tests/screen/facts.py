@@ -1,0 +1,45 @@
+"""The game's facts as its own sources state them: the palette, the levels, level 1's solution."""
+
+import os
+import re
+
+ROOT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
+
+
+def _read(*path):
+    with open(os.path.join(ROOT, *path), encoding="utf-8") as f:
+        return f.read()
+
+
+def _rgb(text):
+    """(red, green, blue) from "rgb(r, g, b)"."""
+    return tuple(int(v) for v in re.fullmatch(r"rgb\((\d+), (\d+), (\d+)\)", text).groups())
+
+
+_PALETTE_H = _read("levels", "palette.h")
+# The named colours: emptyColor, wallColor, underParCyan, ...
+COLORS = {name: _rgb(value) for name, value in
+          re.findall(r"constexpr Rgb (\w+) = (rgb\([^)]*\));", _PALETTE_H)}
+# Layout character to the colour it paints.
+PALETTE = {ch: COLORS[value] if value in COLORS else _rgb(value) for ch, value in
+           re.findall(r'\{"(.)", (rgb\([^)]*\)|\w+)\}', _PALETTE_H)}
+if len(PALETTE) != 27 or not COLORS:
+    raise RuntimeError("levels/palette.h no longer reads as expected")
+
+
+def level_rows(level):
+    """A built-in level's start and goal rows, twelve strings, from levels/catalogue.h."""
+    body = _read("levels", "catalogue.h").split("catalogue{{", 1)[1]
+    levels = re.findall(r'\{"[^"]*",\s*\d+,\s*\{([^}]*)\},\s*\{([^}]*)\}\}', body)
+    start, goal = levels[level - 1]
+    return re.findall(r'"([^"]*)"', start) + re.findall(r'"([^"]*)"', goal)
+
+
+def level_one_solution():
+    """(cell, arrow key name) steps, from tests/support/level_one_solution.txt."""
+    steps = []
+    for line in _read("tests", "support", "level_one_solution.txt").splitlines():
+        if line and not line.startswith("#"):
+            cell, key = line.split()
+            steps.append((int(cell), key))
+    return steps
