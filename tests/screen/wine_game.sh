@@ -12,7 +12,8 @@ if [ $# -lt 2 ]; then
     echo "usage: wine_game.sh BUILD-DIR PROGRAM.exe [ARGS...]" >&2
     exit 2
 fi
-build=$1
+mkdir -p "$1"
+build=$(cd "$1" && pwd) # Wine takes only an absolute prefix
 shift
 
 scale=${NUDGEBOARD_SCREEN_SCALE:-1}
@@ -33,7 +34,6 @@ export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 
 # Made once, under a lock, so that two runs never make the same prefix at once; a prefix whose
 # making failed half-way has no mark file and is made again.
-mkdir -p "$build"
 exec 9>"$WINEPREFIX.lock"
 flock 9
 if [ ! -e "$WINEPREFIX/.nudgeboard-dpi" ]; then
