@@ -1,3 +1,4 @@
+#!/usr/bin/python3
 """Times each arrow key's release until the screen shows the move, for the Windows build under
 Wine and for its latency floor (bench/minimal_win32.exe), in turns on displays of their own.
 
