@@ -59,7 +59,7 @@ DeviceRect unite(const DeviceRect& a, const DeviceRect& b) {
 
 // A line `width` device pixels wide inside the rectangle, on all four sides; the rectangle's
 // inside less the line is returned.
-RECT frame(HDC dc, const DeviceRect& r, int width, HBRUSH brush) {
+RECT lineInside(HDC dc, const DeviceRect& r, int width, HBRUSH brush) {
     int w = std::min({width, r.width(), r.height()});
     const RECT sides[4] = {
         {r.left, r.top, r.right, r.top + w},       // top
@@ -168,8 +168,8 @@ void GameWindow::mirror() {
         placeBoard();
     if (changes.frames)
         InvalidateRect(board_, nullptr, FALSE);
-    // A cell paints only inside its own rectangle, its mark too; whichever of two overlapping
-    // cells is on top, the pixels they share lie in both rectangles.
+    // A cell paints only inside its own rectangle, its mark too, so its rectangle holds every
+    // pixel its change can reach, the line it shares with a neighbour included.
     for (int k = 0; k < cellCount; ++k) {
         if (!changes.cells.test(static_cast<std::size_t>(k)))
             continue;
@@ -275,7 +275,7 @@ void GameWindow::paintBoard(HDC dc, const RECT& area) {
                 paintCell(dc, form_.Grid(k));
         }
     for (const Outline& o : form_.Frame)
-        frame(dc, device(o.left, o.top, o.width, o.height), deviceLine(dpi()), black());
+        lineInside(dc, device(o.left, o.top, o.width, o.height), deviceLine(dpi()), black());
     RestoreDC(dc, -1);
 }
 
@@ -285,7 +285,7 @@ void GameWindow::paintCell(HDC dc, const Label& cell) {
     FillRect(dc, &inside,
              cell.backColor ? brush(*cell.backColor) : GetSysColorBrush(COLOR_BTNFACE));
     if (cell.borderStyle == 1)
-        inside = frame(dc, r, deviceLine(dpi()), black());
+        inside = lineInside(dc, r, deviceLine(dpi()), black());
     if (cell.caption.empty())
         return;
     HGDIOBJ was = SelectObject(dc, font(cell.font));
