@@ -1,4 +1,5 @@
-// The Win32 window: mirrors the core's controls onto STATIC controls after every event it forwards.
+// The Win32 window: paints both boards on one control of its own and mirrors the labels onto
+// STATIC controls, redrawing after every event it forwards exactly what the event changed.
 #include "app/win32/gamewindow.h"
 
 #include <algorithm>
@@ -8,18 +9,20 @@ namespace nudgeboard {
 namespace {
 
 const wchar_t* const windowClass = L"NudgeboardWindow";
+const wchar_t* const boardClass = L"NudgeboardBoard";
 constexpr DWORD windowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 constexpr DWORD windowExStyle = 0;
-// Siblings overlap (neighbouring cells by a pixel, outlines over cells): the Z order decides.
 constexpr DWORD childStyle = WS_CHILD | WS_CLIPSIBLINGS;
 
-// Command identifiers. Menu commands and cell clicks both arrive as WM_COMMAND; only a
-// control's carries its window handle.
-constexpr int idCell = 1000; // + cell index
+// Menu commands arrive as WM_COMMAND with these identifiers.
 constexpr int idLabel = 1100;
-constexpr int idLine = 1200;
 constexpr int idLevel = 2000; // + level index
 constexpr int idReset = 2100;
+
+// How a STATIC control with SS_CENTER | SS_CENTERIMAGE | SS_NOPREFIX lays out its text, so that
+// a cell's caption sits where it sat when each cell was such a control.
+constexpr UINT centredText =
+    DT_CENTER | DT_EXPANDTABS | DT_WORDBREAK | DT_NOPREFIX | DT_SINGLELINE | DT_VCENTER;
 
 std::wstring widen(std::string_view text) {
     if (text.empty())
@@ -37,75 +40,40 @@ COLORREF colorRef(Rgb color) {
     return static_cast<COLORREF>(color) & 0xFFFFFFu;
 }
 
-// The modifier state the game's key handler takes: Shift 1, Ctrl 2, Alt 4.
-int shiftState(bool alt) {
-    return (GetKeyState(VK_SHIFT) < 0 ? 1 : 0) | (GetKeyState(VK_CONTROL) < 0 ? 2 : 0) |
-           (alt || GetKeyState(VK_MENU) < 0 ? 4 : 0);
+RECT toRect(const DeviceRect& r) {
+    return {r.left, r.top, r.right, r.bottom};
 }
 
-bool arrowKey(WPARAM key) {
-    return key <= 0xFF && isArrow(static_cast<int>(key));
+bool overlaps(const DeviceRect& r, const RECT& area) {
+    return r.left < area.right && area.left < r.right && r.top < area.bottom && area.top < r.bottom;
 }
 
-void place(HWND control, const RECT& r) {
-    SetWindowPos(control, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+bool contains(const DeviceRect& r, POINT at) {
+    return r.left <= at.x && at.x < r.right && r.top <= at.y && at.y < r.bottom;
 }
 
-void raise(HWND control) {
-    SetWindowPos(control, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+DeviceRect unite(const DeviceRect& a, const DeviceRect& b) {
+    return {std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
+            std::max(a.bottom, b.bottom)};
 }
 
-// Windows draws a thin border in the window frame colour, dark grey on current systems and
-// hardly different from a wall. A cell draws its own mark in black, so it shows on every
-// piece colour.
-WNDPROC staticProc = nullptr;
+// A line `width` device pixels wide inside the rectangle, on all four sides; the rectangle's
+// inside less the line is returned.
+RECT lineInside(HDC dc, const DeviceRect& r, int width, HBRUSH brush) {
+    int w = std::min({width, r.width(), r.height()});
+    const RECT sides[4] = {
+        {r.left, r.top, r.right, r.top + w},       // top
+        {r.left, r.bottom - w, r.right, r.bottom}, // bottom
+        {r.left, r.top, r.left + w, r.bottom},     // left
+        {r.right - w, r.top, r.right, r.bottom},   // right
+    };
+    for (const RECT& side : sides)
+        FillRect(dc, &side, brush);
+    return {r.left + w, r.top + w, r.right - w, r.bottom - w};
+}
 
-// A click is a press and a release of the left button on the same cell, as on the Qt window;
-// a static control alone reports the press.
-HWND pressedCell = nullptr;
-
-LRESULT CALLBACK cellProc(HWND cell, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_LBUTTONDOWN:
-    case WM_LBUTTONDBLCLK: // the second press of a double click: a click of its own
-        pressedCell = cell;
-        SetCapture(cell);
-        return 0;
-    case WM_LBUTTONUP: {
-        if (pressedCell != cell)
-            return 0;
-        pressedCell = nullptr;
-        ReleaseCapture();
-        // Client coordinates; a marked cell's border lies outside its client area, so the
-        // whole window rectangle counts.
-        POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
-        ClientToScreen(cell, &at);
-        RECT whole{};
-        GetWindowRect(cell, &whole);
-        if (PtInRect(&whole, at))
-            SendMessageW(GetParent(cell), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(cell), STN_CLICKED),
-                         reinterpret_cast<LPARAM>(cell));
-        return 0;
-    }
-    case WM_CAPTURECHANGED:
-        if (reinterpret_cast<HWND>(lParam) != cell && pressedCell == cell)
-            pressedCell = nullptr;
-        break;
-    default:
-        break;
-    }
-    if (message == WM_NCPAINT && (GetWindowLongPtrW(cell, GWL_STYLE) & WS_BORDER) != 0) {
-        RECT r{};
-        GetWindowRect(cell, &r);
-        OffsetRect(&r, -r.left, -r.top);
-        if (HDC dc = GetWindowDC(cell)) {
-            FrameRect(dc, &r, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-            ReleaseDC(cell, dc);
-        }
-        return 0;
-    }
-    return CallWindowProcW(staticProc, cell, message, wParam, lParam);
+HBRUSH black() {
+    return static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
 }
 
 } // namespace
@@ -116,6 +84,12 @@ GameWindow::~GameWindow() {
     if (hwnd_ != nullptr)
         DestroyWindow(hwnd_);
     // The controls that used them are gone now.
+    if (bufferDc_ != nullptr) {
+        SelectObject(bufferDc_, bufferWas_);
+        DeleteDC(bufferDc_);
+    }
+    if (buffer_ != nullptr)
+        DeleteObject(buffer_);
     for (const auto& entry : fonts_)
         DeleteObject(entry.font);
     for (const auto& [color, handle] : brushes_)
@@ -133,6 +107,17 @@ bool GameWindow::open(HINSTANCE instance, int showCommand) {
     wc.lpszClassName = windowClass;
     if (RegisterClassExW(&wc) == 0 && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
         return false;
+    // The board paints every pixel itself: no background to erase first, no double clicks (the
+    // second press of one is a click of its own).
+    WNDCLASSEXW bc{};
+    bc.cbSize = sizeof bc;
+    bc.lpfnWndProc = boardProc;
+    bc.hInstance = instance;
+    bc.hCursor = wc.hCursor;
+    bc.lpszClassName = boardClass;
+    if (RegisterClassExW(&bc) == 0 && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+        return false;
+
     std::wstring title = widen(Form1::title);
     if (CreateWindowExW(windowExStyle, windowClass, title.c_str(), windowStyle | WS_CLIPCHILDREN,
                         CW_USEDEFAULT, CW_USEDEFAULT, 100, 100, nullptr, nullptr, instance,
@@ -140,11 +125,12 @@ bool GameWindow::open(HINSTANCE instance, int showCommand) {
         return false;
     dpi_ = GetDpiForWindow(hwnd_);
     buildMenus();
-    nameof_.hwnd = makeStatic(SS_CENTER | SS_CENTERIMAGE | SS_NOPREFIX, idLabel);
-    numMoves_.hwnd = makeStatic(SS_CENTER | SS_CENTERIMAGE | SS_NOPREFIX, idLabel + 1);
-    for (std::size_t f = 0; f < frames_.size(); ++f)
-        for (std::size_t s = 0; s < 4; ++s)
-            frames_[f].line[s] = makeStatic(SS_LEFT, idLine + static_cast<int>(4 * f + s));
+    board_ = CreateWindowExW(0, boardClass, L"", childStyle | WS_VISIBLE, 0, 0, 0, 0, hwnd_,
+                             nullptr, instance, this);
+    if (board_ == nullptr)
+        return false;
+    nameof_.hwnd = makeLabel(idLabel);
+    numMoves_.hwnd = makeLabel(idLabel + 1);
     form_.Show();
     mirror();
     fitClient();
@@ -167,149 +153,172 @@ void GameWindow::buildMenus() {
     SetMenu(hwnd_, bar);
 }
 
-HWND GameWindow::makeStatic(DWORD style, int id) {
-    return CreateWindowExW(0, L"STATIC", L"", childStyle | style, 0, 0, 0, 0, hwnd_,
-                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+HWND GameWindow::makeLabel(int id) {
+    return CreateWindowExW(0, L"STATIC", L"", childStyle | SS_CENTER | SS_CENTERIMAGE | SS_NOPREFIX,
+                           0, 0, 0, 0, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                            reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(hwnd_, GWLP_HINSTANCE)),
                            nullptr);
 }
 
-void GameWindow::recreateCells() {
-    // A new load of the window has new cells: every control but cell 0's goes, and each cell
-    // the core now holds gets a control of its own, hidden until the mirror shows it.
-    for (std::size_t k = 1; k < cells_.size(); ++k) {
-        if (cells_[k].hwnd != nullptr)
-            DestroyWindow(cells_[k].hwnd);
-        cells_[k] = Shown{};
-    }
-    for (int k = 0; k < CellArray::size; ++k) {
-        Shown& cell = cells_[static_cast<std::size_t>(k)];
-        if (!form_.Grid.exists(k) || cell.hwnd != nullptr)
-            continue;
-        cell.hwnd = makeStatic(SS_CENTER | SS_CENTERIMAGE | SS_NOPREFIX | SS_NOTIFY, idCell + k);
-        if (cell.hwnd == nullptr)
-            continue;
-        auto previous = reinterpret_cast<WNDPROC>(
-            SetWindowLongPtrW(cell.hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(cellProc)));
-        if (staticProc == nullptr)
-            staticProc = previous;
-    }
-    mirroredLoad_ = form_.loads();
-}
-
 void GameWindow::mirror() {
-    const bool reloaded = mirroredLoad_ != form_.loads();
-    bool restacked = reloaded;
-    if (reloaded) {
-        // A new set of cells replaces the old one: drawn once when all are in place, or the
-        // player sees the boards go blank between the old cells going and the new ones showing.
-        SendMessageW(hwnd_, WM_SETREDRAW, FALSE, 0);
-        recreateCells();
+    Changes changes = shown_.update(form_);
+    if (!changes.any())
+        return;
+    if (changes.newLoad || changes.frames)
+        placeBoard();
+    if (changes.frames)
+        InvalidateRect(board_, nullptr, FALSE);
+    // A cell paints only inside its own rectangle, its mark too, so its rectangle holds every
+    // pixel its change can reach, the line it shares with a neighbour included.
+    for (int k = 0; k < cellCount; ++k) {
+        if (!changes.cells.test(static_cast<std::size_t>(k)))
+            continue;
+        auto& painted = painted_[static_cast<std::size_t>(k)];
+        std::optional<DeviceRect> now = cellRect(k);
+        if (painted)
+            invalidate(*painted);
+        if (now && now != painted)
+            invalidate(*now);
+        painted = now;
     }
-    for (int k = 0; k < CellArray::size; ++k)
-        if (Shown& cell = cells_[static_cast<std::size_t>(k)]; cell.hwnd && form_.Grid.exists(k))
-            restacked |= mirrorLabel(cell, form_.Grid(k));
-    for (std::size_t f = 0; f < frames_.size(); ++f)
-        mirrorOutline(frames_[f], form_.Frame[f]);
-    mirrorLabel(nameof_, form_.Nameof);
-    mirrorLabel(numMoves_, form_.numMoves);
-    if (restacked)
-        restack();
-    if (reloaded) {
-        SendMessageW(hwnd_, WM_SETREDRAW, TRUE, 0);
-        RedrawWindow(hwnd_, nullptr, nullptr,
-                     RDW_ERASE | RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    }
+    if (changes.nameof)
+        mirrorLabel(nameof_, form_.Nameof);
+    if (changes.numMoves)
+        mirrorLabel(numMoves_, form_.numMoves);
+    // On the screen now, not when the message queue next runs dry.
+    RedrawWindow(hwnd_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
 
-bool GameWindow::mirrorLabel(Shown& shown, const Label& label) {
-    RECT core{label.left, label.top, label.width, label.height};
-    if (shown.fresh || !EqualRect(&core, &shown.place) || shown.placedDpi != dpi_) {
-        place(shown.hwnd, scaledRect(label.left, label.top, label.width, label.height));
-        shown.place = core;
-        shown.placedDpi = dpi_;
+void GameWindow::mirrorLabel(LabelControl& shown, const Label& label) {
+    DeviceRect r = device(label.left, label.top, label.width, label.height);
+    if (shown.placed != r) {
+        SetWindowPos(shown.hwnd, nullptr, r.left, r.top, r.width(), r.height(),
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        shown.placed = r;
     }
     if (HFONT f = font(label.font); f != shown.font) {
         SendMessageW(shown.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(f), TRUE);
         shown.font = f;
     }
-    if (shown.caption != label.caption) {
-        SetWindowTextW(shown.hwnd, widen(label.caption).c_str());
-        shown.caption = label.caption;
-    }
-    if (shown.fresh || shown.back != label.backColor || shown.fore != label.foreColor) {
+    SetWindowTextW(shown.hwnd, widen(label.caption).c_str());
+    if (shown.back != label.backColor || shown.fore != label.foreColor) {
         shown.back = label.backColor;
         shown.fore = label.foreColor;
         InvalidateRect(shown.hwnd, nullptr, TRUE);
     }
-    bool marked = label.borderStyle == 1;
-    bool markChanged = marked != shown.marked;
-    if (markChanged) {
-        // The mark is a one-pixel border, switched like any window's.
-        LONG_PTR style = GetWindowLongPtrW(shown.hwnd, GWL_STYLE);
-        style = marked ? (style | WS_BORDER) : (style & ~static_cast<LONG_PTR>(WS_BORDER));
-        SetWindowLongPtrW(shown.hwnd, GWL_STYLE, style);
-        // The client area moves by a pixel: paint it anew rather than shift its old bits.
-        SetWindowPos(shown.hwnd, nullptr, 0, 0, 0, 0,
-                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED |
-                         SWP_NOCOPYBITS);
-        InvalidateRect(shown.hwnd, nullptr, TRUE);
-        shown.marked = marked;
-    }
-    if (shown.fresh || shown.visible != label.visible) {
+    bool visible = (GetWindowLongPtrW(shown.hwnd, GWL_STYLE) & WS_VISIBLE) != 0;
+    if (visible != label.visible)
         ShowWindow(shown.hwnd, label.visible ? SW_SHOWNA : SW_HIDE);
-        shown.visible = label.visible;
-    }
-    shown.fresh = false;
-    return markChanged;
 }
 
-void GameWindow::mirrorOutline(Lines& lines, const Outline& outline) {
-    RECT core{outline.left, outline.top, outline.width, outline.height};
-    if (EqualRect(&core, &lines.place) && lines.placedDpi == dpi_)
+void GameWindow::placeBoard() {
+    std::optional<DeviceRect> all;
+    auto add = [&all](const DeviceRect& r) { all = all ? unite(*all, r) : r; };
+    for (const Outline& o : form_.Frame)
+        add(device(o.left, o.top, o.width, o.height));
+    for (int k = 0; k < cellCount; ++k)
+        if (auto r = cellRect(k))
+            add(*r);
+    DeviceRect r = all.value_or(DeviceRect{0, 0, 0, 0});
+    if (r == boardRect_ && bufferDc_ != nullptr)
         return;
-    RECT r = scaledRect(outline.left, outline.top, outline.width, outline.height);
-    int width = std::max<int>(r.right - r.left, 1);
-    int height = std::max<int>(r.bottom - r.top, 1);
-    const RECT sides[4] = {
-        {r.left, r.top, r.left + width, r.top + 1},       // top
-        {r.left, r.bottom - 1, r.left + width, r.bottom}, // bottom
-        {r.left, r.top, r.left + 1, r.top + height},      // left
-        {r.right - 1, r.top, r.right, r.top + height},    // right
-    };
-    for (std::size_t s = 0; s < 4; ++s) {
-        place(lines.line[s], sides[s]);
-        ShowWindow(lines.line[s], SW_SHOWNA);
+    boardRect_ = r;
+    SetWindowPos(board_, nullptr, r.left, r.top, r.width(), r.height(),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    if (bufferDc_ != nullptr) {
+        SelectObject(bufferDc_, bufferWas_);
+        DeleteDC(bufferDc_);
+        DeleteObject(buffer_);
+        bufferDc_ = nullptr;
+        buffer_ = nullptr;
     }
-    lines.place = core;
-    lines.placedDpi = dpi_;
+    if (HDC screen = GetDC(board_)) {
+        bufferDc_ = CreateCompatibleDC(screen);
+        buffer_ = CreateCompatibleBitmap(screen, std::max(r.width(), 1), std::max(r.height(), 1));
+        ReleaseDC(board_, screen);
+    }
+    if (bufferDc_ != nullptr && buffer_ != nullptr) {
+        bufferWas_ = SelectObject(bufferDc_, buffer_);
+        // The bitmap's pixel 0, 0 is the board's corner; everything paints in client pixels.
+        SetViewportOrgEx(bufferDc_, -r.left, -r.top, nullptr);
+    } else if (bufferDc_ != nullptr) {
+        DeleteDC(bufferDc_);
+        bufferDc_ = nullptr;
+    }
+    InvalidateRect(board_, nullptr, FALSE);
 }
 
-void GameWindow::restack() {
-    // Neighbours overlap a marked cell by a pixel, so it goes above them for its whole border
-    // to show, and the outlines go above every cell, or a raised cell would cut into them.
-    // All marked cells rise, not only newly marked ones: a cell that was marked before stays
-    // below one that lost its mark but was raised later.
-    for (const Shown& cell : cells_)
-        if (cell.hwnd != nullptr && cell.marked)
-            raise(cell.hwnd);
-    for (const Lines& lines : frames_)
-        for (HWND line : lines.line)
-            raise(line);
+void GameWindow::invalidate(const DeviceRect& r) {
+    RECT onBoard = toRect(r);
+    OffsetRect(&onBoard, -boardRect_.left, -boardRect_.top);
+    InvalidateRect(board_, &onBoard, FALSE);
+}
+
+std::optional<DeviceRect> GameWindow::cellRect(int k) const {
+    if (!form_.Grid.exists(k) || !form_.Grid(k).visible)
+        return std::nullopt;
+    const Label& cell = form_.Grid(k);
+    return device(cell.left, cell.top, cell.width, cell.height);
+}
+
+// Where cells overlap by their shared pixel line, the lower index is on top, as it was when
+// each cell was a window of its own; a marked cell is above its unmarked neighbours, so that
+// its mark shows whole, and the outlines are above everything.
+void GameWindow::paintBoard(HDC dc, const RECT& area) {
+    SaveDC(dc);
+    IntersectClipRect(dc, area.left, area.top, area.right, area.bottom);
+    FillRect(dc, &area, GetSysColorBrush(COLOR_BTNFACE));
+    for (int marked = 0; marked < 2; ++marked)
+        for (int k = cellCount - 1; k >= 0; --k) {
+            std::optional<DeviceRect> r = cellRect(k);
+            if (r && (form_.Grid(k).borderStyle == 1) == (marked == 1) && overlaps(*r, area))
+                paintCell(dc, form_.Grid(k));
+        }
+    for (const Outline& o : form_.Frame)
+        lineInside(dc, device(o.left, o.top, o.width, o.height), deviceLine(dpi()), black());
+    RestoreDC(dc, -1);
+}
+
+void GameWindow::paintCell(HDC dc, const Label& cell) {
+    DeviceRect r = device(cell.left, cell.top, cell.width, cell.height);
+    RECT inside = toRect(r);
+    FillRect(dc, &inside,
+             cell.backColor ? brush(*cell.backColor) : GetSysColorBrush(COLOR_BTNFACE));
+    if (cell.borderStyle == 1)
+        inside = lineInside(dc, r, deviceLine(dpi()), black());
+    if (cell.caption.empty())
+        return;
+    HGDIOBJ was = SelectObject(dc, font(cell.font));
+    SetTextColor(dc, cell.foreColor ? colorRef(*cell.foreColor) : GetSysColor(COLOR_WINDOWTEXT));
+    SetBkMode(dc, TRANSPARENT);
+    std::wstring text = widen(cell.caption);
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &inside,
+              cell.centred ? centredText : (centredText & ~UINT{DT_CENTER}) | DT_LEFT);
+    SelectObject(dc, was);
+}
+
+int GameWindow::cellAt(POINT at) const {
+    // Top first: marked cells, then the rest, lower indices above higher ones.
+    for (int marked = 1; marked >= 0; --marked)
+        for (int k = 0; k < cellCount; ++k) {
+            std::optional<DeviceRect> r = cellRect(k);
+            if (r && (form_.Grid(k).borderStyle == 1) == (marked == 1) && contains(*r, at))
+                return k;
+        }
+    return -1;
 }
 
 void GameWindow::fitClient() {
-    int width = scaled(Form1::clientWidth - 1) + 1;
-    int height = scaled(Form1::clientHeight - 1) + 1;
-    RECT frame{0, 0, width, height};
+    DeviceRect client = device(0, 0, Form1::clientWidth, Form1::clientHeight);
+    RECT frame{0, 0, client.width(), client.height()};
     AdjustWindowRectExForDpi(&frame, windowStyle, TRUE, windowExStyle, dpi_);
     SetWindowPos(hwnd_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     // A menu bar that wraps to a second line takes height the calculation did not allow for.
-    RECT client{};
-    GetClientRect(hwnd_, &client);
-    int dw = width - (client.right - client.left);
-    int dh = height - (client.bottom - client.top);
+    RECT got{};
+    GetClientRect(hwnd_, &got);
+    int dw = client.width() - (got.right - got.left);
+    int dh = client.height() - (got.bottom - got.top);
     if (dw != 0 || dh != 0)
         SetWindowPos(hwnd_, nullptr, 0, 0, frame.right - frame.left + dw,
                      frame.bottom - frame.top + dh, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -319,27 +328,11 @@ void GameWindow::changeDpi(UINT dpi) {
     std::vector<FontEntry> old;
     old.swap(fonts_);
     dpi_ = dpi;
-    mirror(); // places every control anew and gives each its font at the new size
+    shown_.invalidate(); // everything is drawn anew at the new size
+    painted_ = {};
+    mirror(); // places every control anew and gives each label its font at the new size
     for (const auto& entry : old)
         DeleteObject(entry.font);
-}
-
-// Positions scale with the DPI, but in whole steps of the cell pitch plus the scaled
-// remainder, so cells keep a pitch one pixel less than their size at any scale.
-int GameWindow::scaled(int pixel) const {
-    int dpi = static_cast<int>(dpi_);
-    return pixel / cellPitch * MulDiv(cellPitch, dpi, USER_DEFAULT_SCREEN_DPI) +
-           MulDiv(pixel % cellPitch, dpi, USER_DEFAULT_SCREEN_DPI);
-}
-
-// A control covering pixels left .. left + width - 1 covers their scaled places.
-RECT GameWindow::scaledRect(int left, int top, int width, int height) const {
-    RECT r{scaled(left), scaled(top), scaled(left), scaled(top)};
-    if (width > 0)
-        r.right = scaled(left + width - 1) + 1;
-    if (height > 0)
-        r.bottom = scaled(top + height - 1) + 1;
-    return r;
 }
 
 HFONT GameWindow::font(const Font& design) {
@@ -348,7 +341,7 @@ HFONT GameWindow::font(const Font& design) {
             entry.points == design.points)
             return entry.font;
     LOGFONTW lf{};
-    lf.lfHeight = -MulDiv(design.points, static_cast<int>(dpi_), 72);
+    lf.lfHeight = -MulDiv(design.points, dpi(), 72);
     lf.lfWeight = design.weight;
     lf.lfCharSet = ANSI_CHARSET;
     lf.lfOutPrecision = OUT_DEFAULT_PRECIS;
@@ -371,22 +364,10 @@ HBRUSH GameWindow::brush(Rgb color) {
     return it->second;
 }
 
-const GameWindow::Shown* GameWindow::shownBy(HWND control) const {
-    if (control == nameof_.hwnd)
-        return &nameof_;
-    if (control == numMoves_.hwnd)
-        return &numMoves_;
-    int k = GetDlgCtrlID(control) - idCell;
-    if (k >= 0 && k < cellCount && cells_[static_cast<std::size_t>(k)].hwnd == control)
-        return &cells_[static_cast<std::size_t>(k)];
-    return nullptr;
-}
-
-LRESULT GameWindow::paintStatic(HDC dc, HWND control, WPARAM wParam, LPARAM lParam) {
-    for (const Lines& lines : frames_)
-        if (std::find(lines.line.begin(), lines.line.end(), control) != lines.line.end())
-            return reinterpret_cast<LRESULT>(GetStockObject(BLACK_BRUSH));
-    const Shown* shown = shownBy(control);
+LRESULT GameWindow::labelColors(HDC dc, HWND control, WPARAM wParam, LPARAM lParam) {
+    const LabelControl* shown = control == nameof_.hwnd     ? &nameof_
+                                : control == numMoves_.hwnd ? &numMoves_
+                                                            : nullptr;
     if (shown == nullptr)
         return DefWindowProcW(hwnd_, WM_CTLCOLORSTATIC, wParam, lParam);
     // An unset colour is the system's standard control colour.
@@ -402,18 +383,10 @@ LRESULT GameWindow::paintStatic(HDC dc, HWND control, WPARAM wParam, LPARAM lPar
     return result;
 }
 
-void GameWindow::keyDown(WPARAM key) {
-    if (key < down_.size())
-        down_.set(key); // a held key repeats its press; one release still ends the stroke
-}
-
-void GameWindow::keyUp(WPARAM key, bool alt) {
-    // Only a stroke that began here counts: the press of a release that belongs to the menu
-    // (an Alt tap then arrows, an open "Load Level" list) went to the menu instead.
-    if (key >= down_.size() || !down_.test(key))
+void GameWindow::keyUp(WPARAM key) {
+    if (!keys_.released(static_cast<int>(key), menuHasKeyboard_))
         return;
-    down_.reset(key);
-    form_.Form_KeyUp(static_cast<int>(key), shiftState(alt));
+    form_.Form_KeyUp(static_cast<int>(key), 0); // the game reads no modifier state
     mirror();
 }
 
@@ -435,19 +408,78 @@ LRESULT CALLBACK GameWindow::windowProc(HWND hwnd, UINT message, WPARAM wParam, 
     return self->handle(message, wParam, lParam);
 }
 
+LRESULT CALLBACK GameWindow::boardProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE)
+        SetWindowLongPtrW(
+            hwnd, GWLP_USERDATA,
+            reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
+    auto* self = reinterpret_cast<GameWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (self == nullptr || hwnd != self->board_ || message == WM_NCDESTROY) {
+        if (message == WM_NCDESTROY && self != nullptr)
+            self->board_ = nullptr;
+        return DefWindowProcW(hwnd, message, wParam, lParam);
+    }
+    return self->handleBoard(message, wParam, lParam);
+}
+
+LRESULT GameWindow::handleBoard(UINT message, WPARAM wParam, LPARAM lParam) {
+    // Mouse positions on the board, as client pixels of the window.
+    auto at = [this, lParam] {
+        return POINT{static_cast<short>(LOWORD(lParam)) + boardRect_.left,
+                     static_cast<short>(HIWORD(lParam)) + boardRect_.top};
+    };
+    switch (message) {
+    case WM_PAINT: {
+        PAINTSTRUCT ps{};
+        HDC dc = BeginPaint(board_, &ps);
+        RECT area = ps.rcPaint;
+        OffsetRect(&area, boardRect_.left, boardRect_.top);
+        if (bufferDc_ != nullptr) {
+            paintBoard(bufferDc_, area);
+            BitBlt(dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,
+                   ps.rcPaint.bottom - ps.rcPaint.top, bufferDc_, area.left, area.top, SRCCOPY);
+        } else { // no memory for the bitmap: straight onto the screen
+            SetViewportOrgEx(dc, -boardRect_.left, -boardRect_.top, nullptr);
+            paintBoard(dc, area);
+        }
+        EndPaint(board_, &ps);
+        return 0;
+    }
+    case WM_ERASEBKGND:
+        return 1; // the painting covers every pixel
+    case WM_LBUTTONDOWN:
+        pressedCell_ = cellAt(at());
+        if (pressedCell_ >= 0)
+            SetCapture(board_);
+        return 0;
+    case WM_LBUTTONUP: {
+        int k = pressedCell_;
+        if (k < 0)
+            return 0;
+        pressedCell_ = -1;
+        ReleaseCapture();
+        std::optional<DeviceRect> r = cellRect(k);
+        if (r && contains(*r, at())) {
+            form_.Grid_Click(k);
+            mirror();
+        }
+        return 0;
+    }
+    case WM_CAPTURECHANGED:
+        pressedCell_ = -1;
+        return 0;
+    default:
+        break;
+    }
+    return DefWindowProcW(board_, message, wParam, lParam);
+}
+
 LRESULT GameWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_COMMAND: {
+        if (lParam != 0)
+            return 0; // from a control; the labels send nothing we act on
         int id = LOWORD(wParam);
-        if (lParam != 0) { // from a control: a click on a cell
-            int code = HIWORD(wParam);
-            int k = id - idCell;
-            if (code == STN_CLICKED && form_.Grid.exists(k)) {
-                form_.Grid_Click(k);
-                mirror();
-            }
-            return 0;
-        }
         if (id == idReset) {
             form_.mnuReset_Click();
             mirror();
@@ -461,33 +493,35 @@ LRESULT GameWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     }
     case WM_CTLCOLORSTATIC:
-        return paintStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam), wParam,
+        return labelColors(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam), wParam,
                            lParam);
     case WM_KEYDOWN:
-        keyDown(wParam);
+        keys_.pressed(static_cast<int>(wParam)); // a held key repeats its press: still one stroke
         return 0;
     case WM_KEYUP:
-        keyUp(wParam, false);
+        keyUp(wParam);
         return 0;
     case WM_SYSKEYDOWN:
     case WM_SYSKEYUP:
         // Alt held with an arrow makes no difference to the game. Windows still sees the key,
         // so that a key pressed with Alt held cancels the Alt tap that would open the menu bar.
-        if (arrowKey(wParam)) {
+        if (wParam <= 0xFF && isArrow(static_cast<int>(wParam))) {
             if (message == WM_SYSKEYDOWN)
-                keyDown(wParam);
+                keys_.pressed(static_cast<int>(wParam));
             else
-                keyUp(wParam, (HIWORD(lParam) & KF_ALTDOWN) != 0);
+                keyUp(wParam);
         }
+        break;
+    case WM_ENTERMENULOOP:
+        menuHasKeyboard_ = true;
         break;
     case WM_EXITMENULOOP:
         // The menu took the releases of the keys that went up while it was open.
-        for (std::size_t key = 0; key < down_.size(); ++key)
-            if (down_.test(key) && GetKeyState(static_cast<int>(key)) >= 0)
-                down_.reset(key);
+        menuHasKeyboard_ = false;
+        keys_.menuClosed([](int key) { return GetKeyState(key) < 0; });
         return 0;
     case WM_KILLFOCUS:
-        down_.reset(); // releases now go to another window
+        keys_.forgetAll(); // releases now go to another window
         break;
     case WM_DPICHANGED: {
         changeDpi(HIWORD(wParam));

@@ -1,4 +1,5 @@
-// The Win32 window: shows the core's controls on native controls and forwards the five events.
+// The Win32 window: shows the core's controls (both boards on one control of ours) and forwards
+// the five events.
 #pragma once
 
 #ifndef NOMINMAX
@@ -15,10 +16,12 @@
 #endif
 #include <windows.h>
 
+#include "app/changes.h"
 #include "app/form1.h"
+#include "app/scaling.h"
+#include "app/strokes.h"
 
 #include <array>
-#include <bitset>
 #include <map>
 #include <optional>
 #include <string>
@@ -37,24 +40,13 @@ public:
     bool open(HINSTANCE instance, int showCommand);
 
 private:
-    // What a STATIC control shows now, so that a mirror changes only what the core changed.
-    struct Shown {
+    // A text label on a STATIC control, and what that control was last given.
+    struct LabelControl {
         HWND hwnd = nullptr;
-        RECT place{-1, -1, -1, -1}; // the core's left, top, width, height
-        UINT placedDpi = 0;
+        std::optional<DeviceRect> placed;
         HFONT font = nullptr;
-        std::optional<std::string> caption;
         std::optional<Rgb> back;
         std::optional<Rgb> fore;
-        bool marked = false;
-        bool visible = false;
-        bool fresh = true; // nothing applied yet
-    };
-    // One outline is four one-pixel black lines, so the cells inside it stay visible.
-    struct Lines {
-        std::array<HWND, 4> line{};
-        RECT place{-1, -1, -1, -1};
-        UINT placedDpi = 0;
     };
     struct FontEntry {
         std::string family;
@@ -64,39 +56,52 @@ private:
     };
 
     static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK boardProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT handleBoard(UINT message, WPARAM wParam, LPARAM lParam);
 
     void buildMenus();
-    HWND makeStatic(DWORD style, int id);
-    void recreateCells();
+    HWND makeLabel(int id);
     void mirror();
-    bool mirrorLabel(Shown& shown, const Label& label); // true if its mark changed
-    void mirrorOutline(Lines& lines, const Outline& outline);
-    void restack();
+    void mirrorLabel(LabelControl& shown, const Label& label);
+    void placeBoard();
+    void invalidate(const DeviceRect& r);
+    void paintBoard(HDC dc, const RECT& area);
+    void paintCell(HDC dc, const Label& cell);
+    std::optional<DeviceRect> cellRect(int k) const; // none for a cell not shown
+    int cellAt(POINT at) const;                      // -1 where no cell is
     void fitClient();
     void changeDpi(UINT dpi);
 
-    int scaled(int pixel) const;
-    RECT scaledRect(int left, int top, int width, int height) const;
+    int dpi() const { return static_cast<int>(dpi_); }
+    DeviceRect device(int left, int top, int width, int height) const {
+        return deviceRect(left, top, width, height, dpi());
+    }
     HFONT font(const Font& design);
     HBRUSH brush(Rgb color);
-    const Shown* shownBy(HWND control) const;
-    LRESULT paintStatic(HDC dc, HWND control, WPARAM wParam, LPARAM lParam);
+    LRESULT labelColors(HDC dc, HWND control, WPARAM wParam, LPARAM lParam);
 
-    void keyDown(WPARAM key);
-    void keyUp(WPARAM key, bool alt);
+    void keyUp(WPARAM key);
 
     Form1& form_;
     HWND hwnd_ = nullptr;
+    HWND board_ = nullptr;
     UINT dpi_ = USER_DEFAULT_SCREEN_DPI;
-    std::array<Shown, cellCount> cells_{};
-    Shown nameof_;
-    Shown numMoves_;
-    std::array<Lines, 2> frames_{};
+    ShownControls shown_;
+    KeyStrokes keys_;
+    bool menuHasKeyboard_ = false;
+    LabelControl nameof_;
+    LabelControl numMoves_;
+    // The board control covers every cell and both outlines; it paints into a bitmap of its
+    // size first, so that no stage of a repaint reaches the screen.
+    DeviceRect boardRect_{0, 0, 0, 0}; // in the client area
+    HDC bufferDc_ = nullptr;
+    HBITMAP buffer_ = nullptr;
+    HGDIOBJ bufferWas_ = nullptr;
+    std::array<std::optional<DeviceRect>, cellCount> painted_{}; // where each cell was drawn
+    int pressedCell_ = -1;         // a click is a press and a release on the same cell
     std::vector<FontEntry> fonts_; // all at dpi_
     std::map<Rgb, HBRUSH> brushes_;
-    std::bitset<256> down_; // keys whose press the window itself received
-    int mirroredLoad_ = -1;
 };
 
 } // namespace nudgeboard
