@@ -9,6 +9,9 @@ packages=(
     g++-mingw-w64-x86-64-posix googletest wine
     # packaging, and checking the packages as a distribution would
     dpkg-dev lintian desktop-file-utils appstream man-db
+    # the browser page: its compiler (whose JavaScript tools need acorn), and the browser
+    # the on-screen cases play it in
+    emscripten node-acorn chromium
     # scripts/bench.sh measures the solver's peak memory with /usr/bin/time
     time
 )

@@ -1,7 +1,11 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the game and starts it.
+# Installs what is missing, builds the game and starts it; `run.sh web` makes and opens the
+# browser page instead.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+if [ "${1:-}" = web ]; then
+    exec bash scripts/run-web.sh
+fi
 bash scripts/deps.sh
 mkdir -p build
 # The build speaks only when it fails, so that the game's own words stand out.

@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 presets=("$@")
-[ ${#presets[@]} -gt 0 ] || presets=(default sanitize windows)
+[ ${#presets[@]} -gt 0 ] || presets=(default sanitize windows web)
 bash scripts/deps.sh
 for preset in "${presets[@]}"; do
     echo "== $preset"
