@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, then builds and runs the whole test suite through CTest in each build:
-# the default one, the address and undefined-behaviour sanitizer one, and the Windows one (cross-
-# built, run under Wine). Name presets to run only those: scripts/test.sh default
+# the default one, the address and undefined-behaviour sanitizer one, the Windows one (cross-
+# built, run under Wine) and the browser page (core tests under Node.js, the page in chromium).
+# Name presets to run only those: scripts/test.sh default
 set -euo pipefail
 cd "$(dirname "$0")/.."
 presets=("$@")
