@@ -9,11 +9,8 @@ if [ -z "$browser" ]; then
     exit 1
 fi
 profile=$(mktemp -d "${TMPDIR:-/tmp}/nudgeboard-chromium.XXXXXX")
-scale=${NUDGEBOARD_SCREEN_SCALE:-1}
-# The window: the page's menu bar and client area (290 x 234 at scale 1) and the browser's own
-# frame, in screen pixels.
-width=$(awk -v s="$scale" 'BEGIN { printf "%d", 290 * s }')
-height=$(awk -v s="$scale" 'BEGIN { printf "%d", 234 * s }')
+# The window just holds the page: its 20-pixel menu bar over the 290 x 214 client area. chromium
+# counts the size in page pixels, which the scale factor turns into screen pixels.
 flags=(
     --app="file://$page"
     --user-data-dir="$profile"
@@ -23,7 +20,7 @@ flags=(
     --disable-gpu --disable-quic --disable-features=Translate,MediaRouter
     --force-color-profile=srgb --test-type
     --password-store=basic
-    --window-position=0,0 --window-size="$width,$height"
+    --window-position=0,0 --window-size=290,234
 )
 [ "$(id -u)" = 0 ] && flags+=(--no-sandbox)
 [ -n "${NUDGEBOARD_SCREEN_SCALE:-}" ] && flags+=(--force-device-scale-factor="$NUDGEBOARD_SCREEN_SCALE")
