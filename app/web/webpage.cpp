@@ -133,7 +133,7 @@ EMSCRIPTEN_KEEPALIVE void nb_rescale() {
 }
 
 int main() {
-    page_title(Form1::title.data());
+    page_title(text(Form1::title).c_str());
     page_menu_bar(text(Form1::loadLevelCaption).c_str(), text(Form1::resetEntry.caption).c_str());
     for (const auto& item : Form1::levelItems)
         page_menu_item(item.index, text(item.caption).c_str());
