@@ -176,6 +176,11 @@ var nbPage = (function () {
   }
   watchScale();
 
+  // A browser without WebAssembly (or one that refuses it) gets a sentence, not a blank page.
+  Module['onAbort'] = function () {
+    client.textContent = 'Nudgeboard could not start: this browser does not run its WebAssembly.';
+  };
+
   return {
     dpi: function () {
       return Math.round(scale * 96);
