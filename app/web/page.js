@@ -81,7 +81,7 @@ var nbPage = (function () {
       else if (key === vkEscape)
         mode = 0;
       else if (entry === 0 && (key === vkDown || key === vkUp || key === vkEnter || key === vkSpace))
-        return openList(key === vkUp ? count : 1);
+        return openList(1); // Up too opens at the first item, as desktop menus do
       else if (entry === 1 && (key === vkEnter || key === vkSpace))
         return chooseReset();
     } else if (key === vkDown) {
