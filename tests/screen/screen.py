@@ -207,8 +207,10 @@ class Screen:
             time.sleep(0.05)
 
     def level_list(self):
-        """Where the open drop-down list lies (left, top, right, bottom), or None: it is a
-        window of its own, one the window manager leaves alone, over the client area."""
+        """Where the open drop-down list lies (left, top, right, bottom), or None. A desktop
+        toolkit's list is a window of its own, one the window manager leaves alone, over the
+        client area; a page's is drawn inside the window. Either drops over the play board's
+        outline, which is black wherever nothing covers it."""
         left, top = self.origin
         for window in self.root.query_tree().children:
             attributes = window.get_attributes()
@@ -218,7 +220,27 @@ class Screen:
             right, bottom = g.x + g.width, g.y + g.height
             if g.x < left + 290 and left < right and g.y < top + 214 and top < bottom:
                 return g.x, g.y, right, bottom
-        return None
+        return self.list_over_outlines()
+
+    def list_over_outlines(self):
+        """The part of the client area a list covers, judged by the outlines' pixels: from the
+        covered stretch of the top edge down to the lowest covered outline pixel below it, or
+        past the boards when it covers their bottom edge too."""
+        shot = self.grab()
+        covered = [x for x in range(0, 289) if self.pixel_of(shot, *self.client(x, 0)) != BLACK]
+        if not covered:
+            return None
+        left, right = min(covered), max(covered) + 1
+        bottom = 145
+        if any(self.pixel_of(shot, *self.client(x, 144)) != BLACK for x in range(left, right)):
+            bottom = 214
+        else:
+            for x in (0, 144, 288):
+                if left <= x < right:
+                    rows = [y for y in range(145)
+                            if self.pixel_of(shot, *self.client(x, y)) != BLACK]
+                    bottom = max(rows) + 1 if rows else bottom
+        return (*self.client(left, -1), *self.client(right, bottom))
 
     def level_list_shown(self):
         return self.level_list() is not None
@@ -287,22 +309,47 @@ class Screen:
         return self.x.get_keyboard_control().global_auto_repeat == X.AutoRepeatModeOn
 
     def presses_during(self, key, action):
-        """How many presses of `key` reach the game's windows while `action` runs: watching
-        alongside the game shows whether the server really repeats a held key."""
+        """How many presses of `key` the server makes while `action` runs, repeats included.
+        They are recorded as the server sends them out (the RECORD extension), not by listening
+        on the game's windows: a toolkit that takes keys through XInput 2 gets them in place of
+        every core listener there."""
+        import threading
         from Xlib import XK
+        from Xlib.ext import record
+        from Xlib.protocol import rq
         code = self.x.keysym_to_keycode(XK.string_to_keysym(key))
-        pending = [self.x.create_resource_object("window", int(self.window))]
-        while pending:
-            window = pending.pop()
-            window.change_attributes(event_mask=X.KeyPressMask)
-            pending += window.query_tree().children
-        self.x.sync()
+        recorder = xdisplay.Display(self.name)
+        context = recorder.record_create_context(0, [record.AllClients], [{
+            "core_requests": (0, 0), "core_replies": (0, 0), "ext_requests": (0, 0, 0, 0),
+            "ext_replies": (0, 0, 0, 0), "delivered_events": (0, 0),
+            "device_events": (X.KeyPress, X.KeyPress), "errors": (0, 0),
+            "client_started": False, "client_died": False}])
+        count = 0
+        started = threading.Event()
+
+        def recorded(reply):
+            nonlocal count
+            if reply.category == record.StartOfData:
+                started.set()
+            if reply.category != record.FromServer:
+                return
+            data = reply.data
+            while data:
+                event, data = rq.EventField(None).parse_binary_value(data, recorder.display,
+                                                                     None, None)
+                count += event.type == X.KeyPress and event.detail == code
+
+        watcher = threading.Thread(target=recorder.record_enable_context,
+                                   args=(context, recorded))
+        watcher.start()
+        started.wait(5)
         action()
         self.x.sync()
-        count = 0
-        while self.x.pending_events():
-            e = self.x.next_event()
-            count += e.type == X.KeyPress and e.detail == code
+        time.sleep(0.1)  # the last repeats on their way to the recorder
+        self.x.record_disable_context(context)
+        self.x.flush()
+        watcher.join(5)
+        recorder.close()
         return count
 
 

@@ -1,0 +1,40 @@
+// The functions the C++ side calls on the page (declared in webpage.cpp), handed to page.js.
+mergeInto(LibraryManager.library, {
+  page_dpi: function () {
+    return nbPage.dpi();
+  },
+  page_title: function (title) {
+    nbPage.title(UTF8ToString(title));
+  },
+  page_client: function (width, height) {
+    nbPage.client(width, height);
+  },
+  page_menu_bar: function (loadLevel, reset) {
+    nbPage.menuBar(UTF8ToString(loadLevel), UTF8ToString(reset));
+  },
+  page_menu_item: function (index, caption) {
+    nbPage.menuItem(index, UTF8ToString(caption));
+  },
+  page_drop_cells: function () {
+    nbPage.dropCells();
+  },
+  page_drop_cell: function (k) {
+    nbPage.dropCell(k);
+  },
+  page_cell: function (k, left, top, width, height, back, fore, caption, line, visible, family,
+                       weight, points) {
+    nbPage.cell(k, left, top, width, height, back, fore, UTF8ToString(caption), line, visible,
+                UTF8ToString(family), weight, points);
+  },
+  page_label: function (which, left, top, width, height, back, fore, caption, visible, family,
+                        weight, points) {
+    nbPage.label(which, left, top, width, height, back, fore, UTF8ToString(caption), visible,
+                 UTF8ToString(family), weight, points);
+  },
+  page_frame: function (f, left, top, width, height, line) {
+    nbPage.frame(f, left, top, width, height, line);
+  },
+  page_listen: function () {
+    nbPage.listen();
+  }
+});

@@ -1,0 +1,144 @@
+// The browser page: mirrors the core's controls onto page elements and forwards the five events.
+#include "app/changes.h"
+#include "app/form1.h"
+#include "app/scaling.h"
+#include "app/strokes.h"
+
+#include <emscripten/emscripten.h>
+
+#include <string>
+
+// The page's side (page.js): it owns the elements and the menus, and reports input back here.
+extern "C" {
+int page_dpi();
+void page_title(const char* title);
+void page_client(int width, int height);
+void page_menu_bar(const char* loadLevel, const char* reset);
+void page_menu_item(int index, const char* caption);
+void page_drop_cells();
+void page_drop_cell(int k);
+void page_cell(int k, int left, int top, int width, int height, int back, int fore,
+               const char* caption, int markLine, int visible, const char* family, int weight,
+               int points);
+void page_label(int which, int left, int top, int width, int height, int back, int fore,
+                const char* caption, int visible, const char* family, int weight, int points);
+void page_frame(int f, int left, int top, int width, int height, int line);
+void page_listen();
+}
+
+namespace nudgeboard {
+namespace {
+
+Form1 form;
+ShownControls shown;
+KeyStrokes strokes;
+int dpi = designDpi;
+
+int colour(const std::optional<Rgb>& c) {
+    return c ? *c : -1; // -1: the page's own control colour
+}
+
+std::string text(std::string_view s) {
+    return std::string(s);
+}
+
+void showLabel(int which, const Label& label) {
+    DeviceRect r = deviceRect(label.left, label.top, label.width, label.height, dpi);
+    page_label(which, r.left, r.top, r.width(), r.height(), colour(label.backColor),
+               colour(label.foreColor), label.caption.c_str(), label.visible,
+               text(label.font.family).c_str(), label.font.weight, label.font.points);
+}
+
+// Makes the page show what the core's controls hold now, touching only what changed.
+void mirror() {
+    Changes changes = shown.update(form);
+    if (changes.newLoad)
+        page_drop_cells(); // the new load's cells are new controls
+    for (int k = 0; k < CellArray::size; ++k) {
+        if (!changes.cells.test(static_cast<std::size_t>(k)))
+            continue;
+        if (!form.Grid.exists(k)) {
+            page_drop_cell(k);
+            continue;
+        }
+        const Label& cell = form.Grid(k);
+        DeviceRect r = deviceRect(cell.left, cell.top, cell.width, cell.height, dpi);
+        page_cell(k, r.left, r.top, r.width(), r.height(), colour(cell.backColor),
+                  colour(cell.foreColor), cell.caption.c_str(),
+                  cell.borderStyle == 1 ? deviceLine(dpi) : 0, cell.visible,
+                  text(cell.font.family).c_str(), cell.font.weight, cell.font.points);
+    }
+    if (changes.nameof)
+        showLabel(0, form.Nameof);
+    if (changes.numMoves)
+        showLabel(1, form.numMoves);
+    if (changes.frames)
+        for (int f = 0; f < 2; ++f) {
+            const Outline& o = form.Frame[static_cast<std::size_t>(f)];
+            DeviceRect r = deviceRect(o.left, o.top, o.width, o.height, dpi);
+            page_frame(f, r.left, r.top, r.width(), r.height(), deviceLine(dpi));
+        }
+}
+
+void layout() {
+    dpi = page_dpi();
+    DeviceRect client = deviceRect(0, 0, Form1::clientWidth, Form1::clientHeight, dpi);
+    page_client(client.width(), client.height());
+    shown.invalidate();
+    mirror();
+}
+
+} // namespace
+} // namespace nudgeboard
+
+using namespace nudgeboard;
+
+// The page's input, as the game's events; each one is mirrored at once.
+extern "C" {
+
+EMSCRIPTEN_KEEPALIVE void nb_key_down(int key) {
+    strokes.pressed(key);
+}
+
+EMSCRIPTEN_KEEPALIVE void nb_key_up(int key, int shift, int menuHasKeyboard) {
+    if (strokes.released(key, menuHasKeyboard != 0)) {
+        form.Form_KeyUp(key, shift);
+        mirror();
+    }
+}
+
+EMSCRIPTEN_KEEPALIVE void nb_forget_keys() {
+    strokes.forgetAll();
+}
+
+EMSCRIPTEN_KEEPALIVE void nb_click(int index) {
+    form.Grid_Click(index);
+    mirror();
+}
+
+EMSCRIPTEN_KEEPALIVE void nb_load_level(int index) {
+    form.mnuL_Click(index);
+    mirror();
+}
+
+EMSCRIPTEN_KEEPALIVE void nb_reset() {
+    form.mnuReset_Click();
+    mirror();
+}
+
+// The display scale changed (the page was zoomed, or moved to another screen).
+EMSCRIPTEN_KEEPALIVE void nb_rescale() {
+    layout();
+}
+}
+
+int main() {
+    page_title(text(Form1::title).c_str());
+    page_menu_bar(text(Form1::loadLevelCaption).c_str(), text(Form1::resetEntry.caption).c_str());
+    for (const auto& item : Form1::levelItems)
+        page_menu_item(item.index, text(item.caption).c_str());
+    form.Show();
+    layout();
+    page_listen();
+    return 0;
+}
