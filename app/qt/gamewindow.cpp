@@ -45,7 +45,7 @@ namespace {
 bool detectableAutoRepeat() {
 #if QT_CONFIG(xcb)
     auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
-    if (x11 == nullptr)
+    if (x11 == nullptr || x11->connection() == nullptr)
         return true; // not X11: the toolkit flags a held key's repeats itself
 #if defined(NUDGEBOARD_XKB)
     xcb_connection_t* connection = x11->connection();
@@ -203,8 +203,8 @@ bool GameWindow::menuHasKeyboard() const {
 
 void GameWindow::toggleMenuBarKeyboard() {
     // F10 does what a tapped Alt does: the bar's own Alt handling sees a lone Alt come and go.
-    QKeyEvent alt(QEvent::ShortcutOverride, Qt::Key_Alt, Qt::AltModifier);
-    QApplication::sendEvent(this, &alt);
+    QKeyEvent down(QEvent::KeyPress, Qt::Key_Alt, Qt::AltModifier);
+    QApplication::sendEvent(this, &down);
     QKeyEvent up(QEvent::KeyRelease, Qt::Key_Alt, Qt::NoModifier);
     QApplication::sendEvent(this, &up);
 }
