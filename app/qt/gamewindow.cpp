@@ -39,26 +39,27 @@ int virtualKey(int qtKey) {
 
 namespace {
 
+using Repeats = GameWindow::Repeats;
+
 // Asks the X server to send a held key as repeated presses and a single release, for this
-// program's connection only; then every release that arrives ends a stroke. False where the
-// display is X11 without the keyboard extension.
-bool detectableAutoRepeat() {
+// program's connection only; then every release that arrives ends a stroke.
+Repeats detectRepeats() {
 #if QT_CONFIG(xcb)
     auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
     if (x11 == nullptr || x11->connection() == nullptr)
-        return true; // not X11: the toolkit flags a held key's repeats itself
+        return Repeats::Flagged;
 #if defined(NUDGEBOARD_XKB)
     xcb_connection_t* connection = x11->connection();
     const xcb_query_extension_reply_t* xkb = xcb_get_extension_data(connection, &xcb_xkb_id);
     if (xkb == nullptr || !xkb->present)
-        return false;
+        return Repeats::ByTimestamp;
     auto* use = xcb_xkb_use_extension_reply(
         connection, xcb_xkb_use_extension(connection, XCB_XKB_MAJOR_VERSION, XCB_XKB_MINOR_VERSION),
         nullptr);
     bool supported = use != nullptr && use->supported;
     std::free(use);
     if (!supported)
-        return false;
+        return Repeats::ByTimestamp;
     const std::uint32_t flag = XCB_XKB_PER_CLIENT_FLAG_DETECTABLE_AUTO_REPEAT;
     auto* flags = xcb_xkb_per_client_flags_reply(
         connection,
@@ -66,12 +67,12 @@ bool detectableAutoRepeat() {
         nullptr);
     bool on = flags != nullptr && (flags->value & flag) != 0;
     std::free(flags);
-    return on;
+    return on ? Repeats::PressesOnly : Repeats::ByTimestamp;
 #else
-    return false;
+    return Repeats::ByTimestamp;
 #endif
 #else
-    return true;
+    return Repeats::Flagged;
 #endif
 }
 
@@ -125,7 +126,7 @@ QLabel* makeLabel(QWidget* parent) {
 GameWindow::GameWindow(Form1& form, QWidget* parent)
     : QMainWindow(parent), form_(form), client_(new QWidget(this)),
       board_(new BoardWidget(client_)), nameof_(makeLabel(client_)), numMoves_(makeLabel(client_)),
-      releasesAreStrokes_(detectableAutoRepeat()) {
+      repeatKind_(detectRepeats()) {
     setWindowTitle(toQString(Form1::title));
     client_->setFixedSize(Form1::clientWidth, Form1::clientHeight);
     client_->setFocusPolicy(Qt::NoFocus);
@@ -225,7 +226,10 @@ void GameWindow::keyPressEvent(QKeyEvent* event) {
 void GameWindow::keyReleaseEvent(QKeyEvent* event) {
     // A menu that holds the keyboard passes the releases of its keys on to the window.
     event->accept();
-    if (event->isAutoRepeat())
+    // With repeats sent as presses only, every release is a stroke's, however Qt flags it: Qt
+    // takes a release for a repeat when the next press carries the same millisecond, as two
+    // strokes from a macro tool do.
+    if (event->isAutoRepeat() && repeatKind_ != Repeats::PressesOnly)
         return;
     if (event->key() == Qt::Key_F10) {
         if (f10Down_ && QApplication::activePopupWidget() == nullptr)
@@ -236,10 +240,10 @@ void GameWindow::keyReleaseEvent(QKeyEvent* event) {
     int key = virtualKey(event->key());
     if (key == 0 || !strokes_.released(key, menuHasKeyboard()))
         return;
-    if (releasesAreStrokes_)
-        keyUp(key);
-    else
+    if (repeatKind_ == Repeats::ByTimestamp)
         repeats_.hold(key, event->timestamp());
+    else
+        keyUp(key);
 }
 
 } // namespace nudgeboard

@@ -28,11 +28,14 @@ public:
     QLabel* movesLabel() const { return numMoves_; }
     QAction* levelAction(int level) const;
     QAction* resetAction() const { return reset_; }
-    // Whether the display sends a held key as presses and one release (X11 with its keyboard
-    // extension, and every other platform); if not, releases go through the timestamp rule.
-    bool releasesAreStrokes() const { return releasesAreStrokes_; }
-    void setReleasesAreStrokes(bool on) { releasesAreStrokes_ = on; }
-    RepeatFilter& repeatFilter() { return repeats_; }
+    // How a held key's repeats are told from strokes.
+    enum class Repeats {
+        Flagged,     // the toolkit makes up repeats itself and flags them (Wayland, others)
+        PressesOnly, // X11 with detectable auto-repeat: the server never sends a repeat's release
+        ByTimestamp, // X11 without its keyboard extension: release/press pairs, see RepeatFilter
+    };
+    Repeats repeats() const { return repeatKind_; }
+    void setRepeats(Repeats kind) { repeatKind_ = kind; }
 
     // Makes the widgets show what changed in the core's controls since the last call.
     void mirror();
@@ -66,7 +69,7 @@ private:
     ShownControls shown_;
     KeyStrokes strokes_;
     RepeatFilter repeats_;
-    bool releasesAreStrokes_ = true;
+    Repeats repeatKind_;
     bool f10Down_ = false;
 };
 
