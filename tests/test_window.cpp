@@ -195,6 +195,13 @@ TEST_F(WindowTest, MenuBarByKeyboardIsSeenAndKeepsTheArrows) {
         EXPECT_EQ(shown(21), QColor(0, 255, 0)) << "the board did not get the keyboard back";
         trigger(window->resetAction());
     }
+    // A click on the board takes the keyboard back too.
+    QTest::keyClick(window->windowHandle(), Qt::Key_Alt);
+    ASSERT_TRUE(bar->hasFocus());
+    click(20);
+    EXPECT_FALSE(bar->hasFocus());
+    stroke(Qt::Key_Right);
+    EXPECT_EQ(shown(21), QColor(0, 255, 0));
 }
 
 // A release whose press went elsewhere (to an open menu, say) moves nothing; nor does one whose

@@ -136,8 +136,12 @@ GameWindow::GameWindow(Form1& form, QWidget* parent)
     buildMenus();
     // Arrow keys come to the window itself; nothing inside takes the focus.
     setFocusPolicy(Qt::StrongFocus);
-    connect(board_, &BoardWidget::clicked, this,
-            [this](int index) { deliver([&] { form_.Grid_Click(index); }); });
+    connect(board_, &BoardWidget::clicked, this, [this](int index) {
+        // A click on the board takes the keyboard back from the menu bar, as on Windows.
+        if (menuBar()->hasFocus())
+            setFocus(Qt::MouseFocusReason);
+        deliver([&] { form_.Grid_Click(index); });
+    });
     connect(&repeats_, &RepeatFilter::released, this, [this](int key) { keyUp(key); });
     form_.Show();
     nameof_->setFont(toQFont(form_.Nameof.font));
