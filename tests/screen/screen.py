@@ -167,7 +167,7 @@ class Screen:
 
     def menu_bar_rows(self):
         """Rows of the screen that the menu bar covers, just above the client area."""
-        return range(self.origin[1] - int(20 * self.scale), self.origin[1] - 1)
+        return range(max(0, self.origin[1] - int(20 * self.scale)), self.origin[1] - 1)
 
     def click_cell(self, index):
         self.xdotool("mousemove", *self.cell_point(index), "click", "1")
