@@ -3,8 +3,10 @@
 set -euo pipefail
 packages=(
     cmake g++ make qt6-base-dev libgtest-dev libbenchmark-dev libcli11-dev fonts-dejavu-core
+    # X11's keyboard extension: a held key sent as presses and one release
+    libxcb-xkb-dev
     # the game on a display of its own, driven and judged from outside
-    xvfb xauth xdotool python3 python3-xlib
+    xvfb xauth xdotool python3 python3-xlib openbox
     # the Windows build: cross compiler, GoogleTest sources, and Wine to run the results
     g++-mingw-w64-x86-64-posix googletest wine
     # packaging, and checking the packages as a distribution would
