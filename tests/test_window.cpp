@@ -195,6 +195,11 @@ TEST_F(WindowTest, MenuBarByKeyboardIsSeenAndKeepsTheArrows) {
         EXPECT_EQ(shown(21), QColor(0, 255, 0)) << "the board did not get the keyboard back";
         trigger(window->resetAction());
     }
+    // F10 once more leaves the bar, as on Windows.
+    QTest::keyClick(window->windowHandle(), Qt::Key_F10);
+    ASSERT_TRUE(bar->hasFocus());
+    QTest::keyClick(window->windowHandle(), Qt::Key_F10);
+    EXPECT_FALSE(bar->hasFocus());
     // A click on the board takes the keyboard back too.
     QTest::keyClick(window->windowHandle(), Qt::Key_Alt);
     ASSERT_TRUE(bar->hasFocus());
