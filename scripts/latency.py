@@ -24,6 +24,11 @@ from Xlib import X, XK  # noqa: E402
 from Xlib.ext import xtest  # noqa: E402
 
 
+# How much the game may add to its floor.
+TARGET_MEDIAN_MS = 2
+TARGET_P90_MS = 4
+
+
 def usage(message):
     raise SystemExit("latency.py: %s\n%s" % (message, __doc__.split("\n\n")[1]))
 
@@ -144,8 +149,11 @@ def main():
             raise SystemExit("latency.py: too few strokes showed on the screen")
         game_median, game_p90 = summary("game", times["game"])
         floor_median, floor_p90 = summary("floor", times["floor"])
-        print("game - floor: median %+.2f ms, 90th percentile %+.2f ms" %
-              ((game_median - floor_median) * 1e3, (game_p90 - floor_p90) * 1e3))
+        median, p90 = (game_median - floor_median) * 1e3, (game_p90 - floor_p90) * 1e3
+        print("game - floor: median %+.2f ms, 90th percentile %+.2f ms" % (median, p90))
+        met = median <= TARGET_MEDIAN_MS and p90 <= TARGET_P90_MS
+        print("target (within %g ms at the median, %g ms at the 90th percentile): %s" %
+              (TARGET_MEDIAN_MS, TARGET_P90_MS, "met" if met else "NOT met"))
     finally:
         game_screen.close()
         if floor_screen is not None:

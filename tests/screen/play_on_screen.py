@@ -66,7 +66,8 @@ def startup(s):
 
 
 def selection_mark(s):
-    """A click marks the piece: a black one-pixel line on all four sides, over its neighbours."""
+    """A click marks the piece: a black one-pixel line on all four sides, over its neighbours.
+    Judged at 96 dpi; whole_at_scale judges the mark at any scale."""
     s.click_cell(20)  # "1": red "0" left, white "7" above, a wall below, empty right
     s.settle()
     for x, y in [(48, 84), (72, 84), (60, 72), (60, 96)]:
