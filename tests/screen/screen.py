@@ -78,10 +78,15 @@ class Screen:
             self.env["NUDGEBOARD_SCREEN_SCALE"] = str(scale)
         self.x = xdisplay.Display(self.name)
         self.root = self.x.screen().root
-        if wm is not None:
-            self.start_window_manager(wm)
-        self.game = subprocess.Popen(command, env=self.env, stdout=subprocess.DEVNULL,
-                                     stderr=subprocess.DEVNULL)
+        self.game = None
+        try:
+            if wm is not None:
+                self.start_window_manager(wm)
+            self.game = subprocess.Popen(command, env=self.env, stdout=subprocess.DEVNULL,
+                                         stderr=subprocess.DEVNULL)
+        except BaseException:
+            self.close()  # what cannot start leaves no server behind
+            raise
         self.window = None
         self.origin = None
 
