@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds and runs the benchmarks: core and window events, the restart soak's memory, start-up.
+# Builds and runs the benchmarks: core and window events, the restart soak's memory, start-up,
+# key latency.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh play test
@@ -14,3 +15,5 @@ QT_QPA_PLATFORM=offscreen "$b/soak_memory" 2>/dev/null
     build/default/solver/nudgeboard-solve >/dev/null
 xvfb-run -a -s "-screen 0 640x480x24" /usr/bin/python3 scripts/startup.py \
     build/default/nudgeboard "$b/minimal_window" 15
+/usr/bin/python3 scripts/latency.py --strokes 100 --game build/default/nudgeboard \
+    --floor "$b/latency_floor"

@@ -10,11 +10,11 @@ declare -A packages lean
 packages[play]="cmake g++ make qt6-base-dev libxcb-xkb-dev libcli11-dev"
 lean[play]=1
 # The test suite: GoogleTest and Google Benchmark; the game on a display of its own, driven and
-# judged from outside; clang and its libFuzzer for the event fuzzer; clang-format for the format
-# check;
-# /usr/bin/time for scripts/bench.sh's peak memory; a font the screen tests can read.
+# judged from outside, also under a window manager (openbox); clang and its libFuzzer for the
+# event fuzzer; clang-format for the format check; /usr/bin/time for scripts/bench.sh's peak
+# memory; a font the screen tests can read.
 packages[test]="libgtest-dev libbenchmark-dev fonts-dejavu-core xvfb xauth xdotool python3
-    python3-xlib clang libclang-rt-14-dev clang-format time"
+    python3-xlib openbox clang libclang-rt-14-dev clang-format time"
 # The Windows build: cross compiler, GoogleTest sources, and Wine to run the results.
 packages[windows]="g++-mingw-w64-x86-64-posix googletest wine"
 # The packages, and checking them as a distribution would.

@@ -1,6 +1,6 @@
 // Solutions the solver finds, played in the real window offscreen with mouse and keys.
 #include "app/form1.h"
-#include "app/qt/cellwidget.h"
+#include "app/qt/boardwidget.h"
 #include "app/qt/gamewindow.h"
 #include "solver/search.h"
 #include "window_fixture.h"
@@ -26,7 +26,7 @@ TEST_F(SolverWindow, SolutionsSolveLevelsByMouseAndKeyboard) {
         for (const auto& step : solution.steps) {
             ASSERT_NE(window->nameLabel()->text(), "SOLVED!!");
             click(step.cell);
-            ASSERT_TRUE(window->cell(step.cell)->marked());
+            ASSERT_TRUE(cell(step.cell).marked);
             stroke(nudgeboard::testing::qtKey(step.keyCode));
         }
         int par = Form1::levelPar(level);

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "app/form1.h"
-#include "app/qt/cellwidget.h"
+#include "app/qt/boardwidget.h"
 #include "app/qt/gamewindow.h"
 
 #include <QAction>
@@ -40,15 +40,16 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
     }
 
+    // A click in the middle of a cell, where no neighbour overlaps it.
     void click(int cellIndex) {
-        QTest::mouseClick(window->cell(cellIndex), Qt::LeftButton, Qt::NoModifier, QPoint(12, 12));
+        QPoint middle(cellLeft(cellIndex) + cellSize / 2, cellTop(cellIndex) + cellSize / 2);
+        QTest::mouseClick(window->board(), Qt::LeftButton, Qt::NoModifier, middle);
     }
-    // A key stroke as the keyboard sends it, routed by Qt to whatever has the focus; the release
-    // takes effect after the hold-back.
+    // A key stroke as the keyboard sends it, routed by Qt to whatever has the focus.
     void stroke(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
         QTest::keyPress(window->windowHandle(), key, modifiers);
         QTest::keyRelease(window->windowHandle(), key, modifiers);
-        settle();
+        QApplication::processEvents();
     }
     // A key event straight to the window, with the timestamp the X server would give it.
     void send(QEvent::Type type, Qt::Key key, quint64 timestamp, bool autoRepeat = false) {
@@ -56,10 +57,11 @@ protected:
         event.setTimestamp(timestamp);
         QApplication::sendEvent(window.get(), &event);
     }
-    void settle() { QTest::qWait(KeyReleaseFilter::holdMs * 2); }
+    // Waits out the hold-back of the timestamp rule.
+    void settle() { QTest::qWait(RepeatFilter::holdMs * 2); }
     void trigger(QAction* action) { action->trigger(); }
-    int cellWidgets() const { return window->clientArea()->findChildren<CellWidget*>().size(); }
-    QColor shown(int cellIndex) const { return window->cell(cellIndex)->color(); }
+    const BoardWidget::Cell& cell(int cellIndex) const { return window->board()->cell(cellIndex); }
+    QColor shown(int cellIndex) const { return cell(cellIndex).color; }
 
     Form1 form;
     std::unique_ptr<GameWindow> window;

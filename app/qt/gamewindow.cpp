@@ -2,13 +2,23 @@
 #include "app/qt/gamewindow.h"
 
 #include "app/form1.h"
-#include "app/qt/cellwidget.h"
+#include "app/qt/boardwidget.h"
 
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
 #include <QMenuBar>
+#include <QProxyStyle>
+#include <QStyleOption>
+#include <cstdlib>
+
+#if defined(NUDGEBOARD_XKB)
+// The C header names a member "explicit", a C++ keyword.
+#define explicit explicit_
+#include <xcb/xkb.h>
+#undef explicit
+#endif
 
 namespace nudgeboard {
 
@@ -22,32 +32,67 @@ int virtualKey(int qtKey) {
         return vkRight;
     case Qt::Key_Down:
         return vkDown;
-    case Qt::Key_Backspace:
-        return 8;
-    case Qt::Key_Tab:
-        return 9;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        return 13;
-    case Qt::Key_Escape:
-        return 27;
-    case Qt::Key_Space:
-        return 32;
     default:
-        // Letters and digits share their codes with ASCII; other keys mean nothing to the game.
-        if ((qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z) ||
-            (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9))
-            return qtKey;
         return 0;
     }
 }
 
-int shiftState(Qt::KeyboardModifiers modifiers) {
-    return (modifiers & Qt::ShiftModifier ? 1 : 0) | (modifiers & Qt::ControlModifier ? 2 : 0) |
-           (modifiers & Qt::AltModifier ? 4 : 0);
+namespace {
+
+using Repeats = GameWindow::Repeats;
+
+// Asks the X server to send a held key as repeated presses and a single release, for this
+// program's connection only; then every release that arrives ends a stroke.
+Repeats detectRepeats() {
+#if QT_CONFIG(xcb)
+    auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (x11 == nullptr || x11->connection() == nullptr)
+        return Repeats::Flagged;
+#if defined(NUDGEBOARD_XKB)
+    xcb_connection_t* connection = x11->connection();
+    const xcb_query_extension_reply_t* xkb = xcb_get_extension_data(connection, &xcb_xkb_id);
+    if (xkb == nullptr || !xkb->present)
+        return Repeats::ByTimestamp;
+    auto* use = xcb_xkb_use_extension_reply(
+        connection, xcb_xkb_use_extension(connection, XCB_XKB_MAJOR_VERSION, XCB_XKB_MINOR_VERSION),
+        nullptr);
+    bool supported = use != nullptr && use->supported;
+    std::free(use);
+    if (!supported)
+        return Repeats::ByTimestamp;
+    const std::uint32_t flag = XCB_XKB_PER_CLIENT_FLAG_DETECTABLE_AUTO_REPEAT;
+    auto* flags = xcb_xkb_per_client_flags_reply(
+        connection,
+        xcb_xkb_per_client_flags(connection, XCB_XKB_ID_USE_CORE_KBD, flag, flag, 0, 0, 0),
+        nullptr);
+    bool on = flags != nullptr && (flags->value & flag) != 0;
+    std::free(flags);
+    return on ? Repeats::PressesOnly : Repeats::ByTimestamp;
+#else
+    return Repeats::ByTimestamp;
+#endif
+#else
+    return Repeats::Flagged;
+#endif
 }
 
-namespace {
+// The bar's entry that holds the keyboard is drawn highlighted, as when its list is open: the
+// player sees where the keys go.
+class MenuBarStyle : public QProxyStyle {
+public:
+    void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget) const override {
+        if (element == CE_MenuBarItem && (option->state & State_Selected)) {
+            if (auto* item = qstyleoption_cast<const QStyleOptionMenuItem*>(option)) {
+                QStyleOptionMenuItem shown = *item;
+                shown.state |= State_Sunken;
+                QProxyStyle::drawControl(element, &shown, painter, widget);
+                return;
+            }
+        }
+        QProxyStyle::drawControl(element, option, painter, widget);
+    }
+};
 
 void mirrorLabel(QLabel* widget, const Label& label) {
     widget->setGeometry(label.left, label.top, label.width, label.height);
@@ -79,22 +124,25 @@ QLabel* makeLabel(QWidget* parent) {
 } // namespace
 
 GameWindow::GameWindow(Form1& form, QWidget* parent)
-    : QMainWindow(parent), form_(form), client_(new QWidget(this)), nameof_(makeLabel(client_)),
-      numMoves_(makeLabel(client_)) {
+    : QMainWindow(parent), form_(form), client_(new QWidget(this)),
+      board_(new BoardWidget(client_)), nameof_(makeLabel(client_)), numMoves_(makeLabel(client_)),
+      repeatKind_(detectRepeats()) {
     setWindowTitle(toQString(Form1::title));
     client_->setFixedSize(Form1::clientWidth, Form1::clientHeight);
     client_->setFocusPolicy(Qt::NoFocus);
+    // The boards with their outlines: y 0..144 of the client area.
+    board_->setGeometry(0, 0, Form1::clientWidth, boardPixels);
     setCentralWidget(client_);
     buildMenus();
     // Arrow keys come to the window itself; nothing inside takes the focus.
     setFocusPolicy(Qt::StrongFocus);
-    connect(&keys_, &KeyReleaseFilter::released, this,
-            [this](int key, Qt::KeyboardModifiers modifiers) {
-                form_.Form_KeyUp(virtualKey(key), shiftState(modifiers));
-                mirror();
-            });
-    for (auto& frame : frames_)
-        frame = new OutlineWidget(client_);
+    connect(board_, &BoardWidget::clicked, this, [this](int index) {
+        // A click on the board takes the keyboard back from the menu bar, as on Windows.
+        if (menuBar()->hasFocus())
+            setFocus(Qt::MouseFocusReason);
+        deliver([&] { form_.Grid_Click(index); });
+    });
+    connect(&repeats_, &RepeatFilter::released, this, [this](int key) { keyUp(key); });
     form_.Show();
     nameof_->setFont(toQFont(form_.Nameof.font));
     numMoves_->setFont(toQFont(form_.numMoves.font));
@@ -103,6 +151,9 @@ GameWindow::GameWindow(Form1& form, QWidget* parent)
 }
 
 void GameWindow::buildMenus() {
+    auto* style = new MenuBarStyle;
+    style->setParent(this);
+    menuBar()->setStyle(style);
     QMenu* loadLevel = menuBar()->addMenu(toQString(Form1::loadLevelCaption));
     for (const auto& item : Form1::levelItems) {
         QAction* action = loadLevel->addAction(toQString(item.caption));
@@ -122,65 +173,82 @@ QAction* GameWindow::levelAction(int level) const {
                                                     : nullptr;
 }
 
-void GameWindow::recreateCells() {
-    // A new load of the window has new cells: every widget but cell 0's goes, and each cell the
-    // core now holds gets a widget of its own.
-    for (std::size_t k = 1; k < cells_.size(); ++k) {
-        delete cells_[k];
-        cells_[k] = nullptr;
-    }
-    for (int k = 0; k < CellArray::size; ++k) {
-        auto& widget = cells_[static_cast<std::size_t>(k)];
-        if (form_.Grid.exists(k) && widget == nullptr) {
-            widget = new CellWidget(k, client_);
-            connect(widget, &CellWidget::clicked, this,
-                    [this](int index) { deliver([&] { form_.Grid_Click(index); }); });
-        }
-    }
-    for (auto* frame : frames_)
-        frame->raise();
-    mirroredLoad_ = form_.loads();
+void GameWindow::mirror() {
+    Changes changes = shown_.update(form_);
+    board_->mirror(form_, changes);
+    if (changes.nameof)
+        mirrorLabel(nameof_, form_.Nameof);
+    if (changes.numMoves)
+        mirrorLabel(numMoves_, form_.numMoves);
 }
 
-void GameWindow::mirror() {
-    if (mirroredLoad_ != form_.loads())
-        recreateCells();
-    bool raised = false;
-    for (int k = 0; k < CellArray::size; ++k)
-        if (auto* widget = cells_[static_cast<std::size_t>(k)]; widget && form_.Grid.exists(k))
-            raised |= widget->mirror(form_.Grid(k));
-    for (std::size_t f = 0; f < frames_.size(); ++f) {
-        const Outline& o = form_.Frame[f];
-        frames_[f]->setGeometry(o.left, o.top, o.width, o.height);
-        // The outlines stay above every cell, a raised one too, or its colour would cover them.
-        if (raised)
-            frames_[f]->raise();
-    }
-    mirrorLabel(nameof_, form_.Nameof);
-    mirrorLabel(numMoves_, form_.numMoves);
+void GameWindow::keyUp(int key) {
+    // The game never reads the modifier state: Shift, Ctrl and Alt make no difference.
+    form_.Form_KeyUp(key, 0);
+    mirror();
 }
 
 void GameWindow::focusOutEvent(QFocusEvent* event) {
-    keys_.forgetPressed();
+    strokes_.forgetAll();
+    repeats_.flush(); // released before the keyboard went
     QMainWindow::focusOutEvent(event);
+}
+
+void GameWindow::changeEvent(QEvent* event) {
+    // The layout is fixed: a desktop that maximises the window or makes it full screen anyway
+    // gets it back at its own size.
+    if (event->type() == QEvent::WindowStateChange &&
+        (windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)))
+        setWindowState(windowState() & ~(Qt::WindowMaximized | Qt::WindowFullScreen));
+    QMainWindow::changeEvent(event);
 }
 
 bool GameWindow::menuHasKeyboard() const {
     return QApplication::activePopupWidget() != nullptr || menuBar()->hasFocus();
 }
 
+void GameWindow::toggleMenuBarKeyboard() {
+    // F10 does what a tapped Alt does: the bar's own Alt handling sees a lone Alt come and go.
+    QKeyEvent down(QEvent::KeyPress, Qt::Key_Alt, Qt::AltModifier);
+    QApplication::sendEvent(this, &down);
+    QKeyEvent up(QEvent::KeyRelease, Qt::Key_Alt, Qt::NoModifier);
+    QApplication::sendEvent(this, &up);
+}
+
 void GameWindow::keyPressEvent(QKeyEvent* event) {
-    keys_.press(event->key(), event->timestamp());
     event->accept();
+    if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::NoModifier) {
+        f10Down_ = true;
+        return;
+    }
+    int key = virtualKey(event->key());
+    if (key == 0)
+        return;
+    repeats_.press(key, event->timestamp());
+    strokes_.pressed(key);
 }
 
 void GameWindow::keyReleaseEvent(QKeyEvent* event) {
     // A menu that holds the keyboard passes the releases of its keys on to the window.
-    if (menuHasKeyboard())
-        keys_.swallow(event->key());
-    else
-        keys_.release(event->key(), event->modifiers(), event->timestamp(), event->isAutoRepeat());
     event->accept();
+    // With repeats sent as presses only, every release is a stroke's, however Qt flags it: Qt
+    // takes a release for a repeat when the next press carries the same millisecond, as two
+    // strokes from a macro tool do.
+    if (event->isAutoRepeat() && repeatKind_ != Repeats::PressesOnly)
+        return;
+    if (event->key() == Qt::Key_F10) {
+        if (f10Down_ && QApplication::activePopupWidget() == nullptr)
+            toggleMenuBarKeyboard();
+        f10Down_ = false;
+        return;
+    }
+    int key = virtualKey(event->key());
+    if (key == 0 || !strokes_.released(key, menuHasKeyboard()))
+        return;
+    if (repeatKind_ == Repeats::ByTimestamp)
+        repeats_.hold(key, event->timestamp());
+    else
+        keyUp(key);
 }
 
 } // namespace nudgeboard

@@ -1,8 +1,9 @@
-// The Qt window: shows the core's controls on real widgets and forwards the five events.
+// The Qt window: shows the core's controls and forwards the five events.
 #pragma once
 
-#include "app/geometry.h"
+#include "app/changes.h"
 #include "app/qt/keyfilter.h"
+#include "app/strokes.h"
 #include "levels/catalogue.h"
 
 #include <QMainWindow>
@@ -14,8 +15,7 @@ class QAction;
 namespace nudgeboard {
 
 class Form1;
-class CellWidget;
-class OutlineWidget;
+class BoardWidget;
 
 class GameWindow : public QMainWindow {
     Q_OBJECT
@@ -24,47 +24,57 @@ public:
 
     // For tests and benchmarks: the widgets that show the controls.
     QWidget* clientArea() const { return client_; }
-    CellWidget* cell(int index) const { return cells_[static_cast<std::size_t>(index)]; }
+    BoardWidget* board() const { return board_; }
     QLabel* nameLabel() const { return nameof_; }
     QLabel* movesLabel() const { return numMoves_; }
     QAction* levelAction(int level) const;
     QAction* resetAction() const { return reset_; }
-    KeyReleaseFilter& keyFilter() { return keys_; }
+    // How a held key's repeats are told from strokes.
+    enum class Repeats {
+        Flagged,     // the toolkit makes up repeats itself and flags them (Wayland, others)
+        PressesOnly, // X11 with detectable auto-repeat: the server never sends a repeat's release
+        ByTimestamp, // X11 without its keyboard extension: release/press pairs, see RepeatFilter
+    };
+    Repeats repeats() const { return repeatKind_; }
+    void setRepeats(Repeats kind) { repeatKind_ = kind; }
 
-    // Makes every widget show what the core's controls hold now.
+    // Makes the widgets show what changed in the core's controls since the last call.
     void mirror();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     // Runs a click or menu handler of the game, then shows its effect. A key release still held
-    // back by the filter happened first, so it goes to the game first.
+    // back by the timestamp rule happened first, so it goes to the game first.
     template <class Handler> void deliver(Handler handler) {
-        keys_.flush();
+        repeats_.flush();
         handler();
         mirror();
     }
+    void keyUp(int key);
     bool menuHasKeyboard() const;
+    void toggleMenuBarKeyboard();
     void buildMenus();
-    void recreateCells();
 
     Form1& form_;
     QWidget* client_;
-    std::array<OutlineWidget*, 2> frames_{};
-    std::array<CellWidget*, cellCount> cells_{};
+    BoardWidget* board_;
     QLabel* nameof_;
     QLabel* numMoves_;
     std::array<QAction*, levelCountBuiltIn> levels_{};
     QAction* reset_ = nullptr;
-    KeyReleaseFilter keys_;
-    int mirroredLoad_ = -1;
+    ShownControls shown_;
+    KeyStrokes strokes_;
+    RepeatFilter repeats_;
+    Repeats repeatKind_;
+    bool f10Down_ = false;
 };
 
-// The Windows virtual-key code and shift state the game's key handler takes.
+// The game's key code for a Qt key: the arrows; every other key is 0, which the game ignores.
 int virtualKey(int qtKey);
-int shiftState(Qt::KeyboardModifiers modifiers);
 
 } // namespace nudgeboard

@@ -1,51 +1,42 @@
-// Tells a key stroke's real release from an auto-repeat's, and from a menu's.
+// The timestamp rule for X servers that repeat a held key as release/press pairs.
 #include "app/qt/keyfilter.h"
 
 namespace nudgeboard {
 
-KeyReleaseFilter::KeyReleaseFilter(QObject* parent) : QObject(parent) {
+RepeatFilter::RepeatFilter(QObject* parent) : QObject(parent) {
     timer_.setSingleShot(true);
     timer_.setInterval(holdMs);
-    connect(&timer_, &QTimer::timeout, this, &KeyReleaseFilter::flush);
+    connect(&timer_, &QTimer::timeout, this, &RepeatFilter::flush);
 }
 
-void KeyReleaseFilter::press(int key, quint64 timestamp) {
-    down_.insert(key);
+void RepeatFilter::hold(int key, quint64 timestamp) {
+    flush();
+    holding_ = true;
+    key_ = key;
+    timestamp_ = timestamp;
+    timer_.start();
+}
+
+void RepeatFilter::press(int key, quint64 timestamp) {
     if (!holding_)
         return;
     if (key == key_ && timestamp == timestamp_) {
-        // The held release and this press are one auto-repeat: the key is still down.
-        timer_.stop();
-        holding_ = false;
+        drop(); // the held release and this press are one repeat: the key is still down
         return;
     }
     flush(); // a new stroke, or another key: the held release was real
 }
 
-void KeyReleaseFilter::release(int key, Qt::KeyboardModifiers modifiers, quint64 timestamp,
-                               bool autoRepeat) {
-    if (autoRepeat)
-        return;
-    flush();
-    if (!down_.remove(key))
-        return;
-    holding_ = true;
-    key_ = key;
-    timestamp_ = timestamp;
-    modifiers_ = modifiers;
-    timer_.start();
-}
-
-void KeyReleaseFilter::swallow(int key) {
-    down_.remove(key);
-}
-
-void KeyReleaseFilter::flush() {
+void RepeatFilter::flush() {
     if (!holding_)
         return;
+    drop();
+    emit released(key_);
+}
+
+void RepeatFilter::drop() {
     timer_.stop();
     holding_ = false;
-    emit released(key_, modifiers_);
 }
 
 } // namespace nudgeboard

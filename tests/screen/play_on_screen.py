@@ -1,8 +1,10 @@
 """Plays the real game on its own X display, as fast typists and busy machines deliver keys.
 
-Usage: play_on_screen.py CASE [--busy] -- GAME-COMMAND...
+Usage: play_on_screen.py CASE [--busy] [--scale S] [--wm openbox] -- GAME-COMMAND...
 Each case starts a fresh display and game, sends input with xdotool and judges only the pixels
-on the screen. Exit status 0 passed, 1 failed, 77 skipped (Xvfb or xdotool missing).
+on the screen: at display scale S (the window then S times its design size), under a window
+manager if asked. Exit status 0 passed, 1 failed, 77 skipped (Xvfb, xdotool or the window
+manager missing).
 """
 
 import argparse
@@ -10,6 +12,8 @@ import sys
 
 import facts
 import screen
+from Xlib import X
+
 from facts import PALETTE
 from screen import BLACK, CYAN, Busy, Screen
 
@@ -57,7 +61,8 @@ def startup(s):
 
 
 def selection_mark(s):
-    """A click marks the piece: a black one-pixel line on all four sides, over its neighbours."""
+    """A click marks the piece: a black one-pixel line on all four sides, over its neighbours.
+    Judged at 96 dpi; whole_at_scale judges the mark at any scale."""
     s.click_cell(20)  # "1": red "0" left, white "7" above, a wall below, empty right
     s.settle()
     for x, y in [(48, 84), (72, 84), (60, 72), (60, 96)]:
@@ -104,13 +109,16 @@ def traffic(s):
 
 
 def two_fast_strokes(s):
-    """Two strokes of one key 10 ms apart slide the piece twice."""
+    """Two strokes of one key 10 ms apart slide the piece twice; so do two sent at once, as a
+    macro tool sends them (a release and the next press then carry the same millisecond)."""
     traffic(s)
     s.click_cell(25)
     s.xdotool("key", "--delay", "10", "Right", "Right")
     s.settle()
-    cells = s.cells()
-    check("cells 25, 26, 27 after Right, Right", cells[25:28], [BLACK, BLACK, C])
+    check("cells 25, 26, 27 after Right, Right 10 ms apart", s.cells()[25:28], [BLACK, BLACK, C])
+    s.xdotool("key", "--delay", "0", "Left", "Left")
+    s.settle()
+    check("cells 25, 26, 27 after Left, Left at once", s.cells()[25:28], [C, BLACK, BLACK])
 
 
 def held_key(s):
@@ -143,6 +151,119 @@ def menu_keys(s):
     s.xdotool("key", "Left")
     s.settle()
     check("cells 27, 28 after Left in play", s.cells()[27:29], [F, BLACK])
+
+
+def menu_bar_shown(s):
+    """A tapped Alt or F10 gives the menu bar the keyboard and shows it; the arrows then walk
+    the bar and move nothing, and Escape gives them back to the board."""
+    traffic(s)
+    s.click_cell(25)  # "C", free to move right twice
+    s.settle()
+    before = s.cells()
+    idle = menu_bar(s)
+    for enter, back, moved in (("alt", "Right", 26), ("F10", "Right", 27)):
+        s.xdotool("key", enter)
+        s.settle()
+        active = menu_bar(s)
+        check("the menu bar changed after %s" % enter, active != idle, True)
+        s.xdotool("key", "Right")
+        s.settle()
+        check_board("board after %s, Right" % enter, s.cells(), before)
+        check("the bar's highlight moved on with Right after %s" % enter,
+              menu_bar(s) not in (idle, active), True)
+        s.xdotool("key", "Escape")
+        s.settle()
+        check("the menu bar after %s, Right, Escape" % enter, menu_bar(s) == idle, True)
+        s.xdotool("key", back)
+        s.settle()
+        check("cell %d after %s, Right, Escape, Right" % (moved, enter), s.cells()[moved], C)
+        before = s.cells()
+
+
+def menu_bar(s):
+    """The menu bar's pixels."""
+    shot = s.grab()
+    return [s.pixel_of(shot, x, y) for y in s.menu_bar_rows()
+            for x in range(s.origin[0], s.client(289, 0)[0])]
+
+
+def whole_at_scale(s):
+    """At any display scale the boards are drawn as at 96 dpi, only larger: a piece's mark is
+    whole on all four sides and equally wide, with none of the piece's colour outside it; both
+    outlines are whole and no cell lies past them."""
+    startup(s)
+    s.click_cell(20)  # "1": red "0" left, white "7" above, a wall below, empty right
+    s.settle()
+    shot = s.grab()
+    line = screen.device_line(s.dpi)
+
+    def band_colours(rect, colour, what):
+        """Every pixel of a line `line` wide inside `rect` is `colour`; returns the pixels just
+        inside the line and just outside the rectangle, side by side."""
+        left, top, right, bottom = rect
+        inside, outside = set(), set()
+        for x in range(left, right):
+            for y in list(range(top, top + line)) + list(range(bottom - line, bottom)):
+                if s.pixel_of(shot, x, y) != colour:
+                    failures.append("%s: pixel (%d, %d) is %s" % (what, x, y,
+                                                                  s.pixel_of(shot, x, y)))
+                    return inside, outside
+        for y in range(top, bottom):
+            for x in list(range(left, left + line)) + list(range(right - line, right)):
+                if s.pixel_of(shot, x, y) != colour:
+                    failures.append("%s: pixel (%d, %d) is %s" % (what, x, y,
+                                                                  s.pixel_of(shot, x, y)))
+                    return inside, outside
+        for x in range(left + line, right - line):
+            inside |= {s.pixel_of(shot, x, top + line), s.pixel_of(shot, x, bottom - line - 1)}
+            outside |= {s.pixel_of(shot, x, top - 1), s.pixel_of(shot, x, bottom)}
+        for y in range(top + line, bottom - line):
+            inside |= {s.pixel_of(shot, left + line, y), s.pixel_of(shot, right - line - 1, y)}
+            outside |= {s.pixel_of(shot, left - 1, y), s.pixel_of(shot, right, y)}
+        return inside, outside
+
+    x, y = s.cell_corner(20)
+    inside, outside = band_colours(s.device_rect(x, y, 25, 25), BLACK, "mark of cell 20")
+    check("colours just inside the mark", inside, {GREEN})
+    check("the piece's colour outside the mark", GREEN in outside, False)
+    for frame, left in ((0, 0), (1, 144)):
+        inside, _ = band_colours(s.device_rect(left, 0, 145, 145), BLACK, "outline %d" % frame)
+        check("outline %d lies on walls" % frame, inside, {WALL})
+    # Around both boards: the window's own background (or the screen's, past its edge).
+    left, top, right, bottom = s.device_rect(0, 0, 289, 145)
+    width, data = shot
+    around = [(x, y) for x in range(left - 1, right + 1) for y in (top - 1, bottom)]
+    around += [(x, y) for y in range(top, bottom) for x in (left - 1, right)]
+    colours = {s.pixel_of(shot, x, y) for x, y in around if 0 <= x < width and y >= 0}
+    check("cell colours around the outlines", colours & (set(PALETTE.values()) - {BLACK}), set())
+
+
+def fixed_size(s):
+    """The window manager can neither resize, maximise nor make the window full screen."""
+    from Xlib.protocol import event
+    before = window_geometry(s)
+    cells = s.cells()
+    s.xdotool("windowsize", s.window, 600, 500)
+    window = s.x.create_resource_object("window", int(s.window))
+    state = s.x.intern_atom("_NET_WM_STATE")
+    for atoms in (("_NET_WM_STATE_MAXIMIZED_VERT", "_NET_WM_STATE_MAXIMIZED_HORZ"),
+                  ("_NET_WM_STATE_FULLSCREEN", None)):
+        data = [1] + [s.x.intern_atom(a) if a else 0 for a in atoms] + [1, 0]
+        message = event.ClientMessage(window=window, client_type=state, data=(32, data))
+        s.root.send_event(message, event_mask=X.SubstructureRedirectMask |
+                          X.SubstructureNotifyMask)
+    s.x.flush()
+    s.xdotool("key", "super+Up", "alt+F8")
+    s.settle(1)
+    check("window size after resize, maximise and full screen requests",
+          window_geometry(s)[2:], before[2:])
+    check("boards where they were", s.find_boards(), s.origin)
+    check_board("board after the requests", s.cells(), cells)
+
+
+def window_geometry(s):
+    g = s.x.create_resource_object("window", int(s.window)).get_geometry()
+    return g.x, g.y, g.width, g.height
 
 
 def level_changes_at_once(s):
@@ -200,18 +321,21 @@ def close_box(s):
 
 
 CASES = {f.__name__: f for f in (startup, selection_mark, two_fast_strokes, held_key, menu_keys,
-                                  reset_by_mouse, level_changes_at_once, level_one_solved,
-                                  close_box)}
+                                  menu_bar_shown, reset_by_mouse, level_changes_at_once,
+                                  level_one_solved, close_box, whole_at_scale, fixed_size)}
 
 
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("case", choices=sorted(CASES))
     parser.add_argument("--busy", action="store_true", help="keep both cores busy meanwhile")
+    parser.add_argument("--scale", choices=["1", "1.25", "1.5", "2"],
+                        help="display scale (QT_SCALE_FACTOR and NUDGEBOARD_SCREEN_SCALE)")
+    parser.add_argument("--wm", choices=["openbox"], help="window manager to run first")
     parser.add_argument("game", nargs="+")
     args = parser.parse_args()
     screen.require_tools()
-    with Screen(args.game) as s:
+    with Screen(args.game, scale=args.scale, wm=args.wm) as s:
         s.wait_for_window()
         if args.busy:
             with Busy():

@@ -31,14 +31,38 @@ def require_tools():
         sys.exit(SKIP)
 
 
-class Screen:
-    """An Xvfb of our own on a free display number, and the game started on it."""
+def device_pixel(x, dpi):
+    """Where design pixel x starts on a display of `dpi` dots per inch: whole cell pitches of 24
+    scale as one rounded pitch, the rest within a pitch as itself (as the game computes it)."""
+    def rounded(pixels):
+        return (pixels * dpi + 48) // 96
+    pitches = x // 24
+    return pitches * rounded(24) + rounded(x - 24 * pitches)
 
-    def __init__(self, command, env=None):
+
+def device_line(dpi):
+    """How wide a one-pixel line (a mark, an outline) is drawn at `dpi`."""
+    return max(1, (dpi + 48) // 96)
+
+
+def device_rect(left, top, width, height, dpi):
+    """A design rectangle's device pixels: left, top, right, bottom, the last two exclusive."""
+    return (device_pixel(left, dpi), device_pixel(top, dpi),
+            device_pixel(left + width - 1, dpi) + 1, device_pixel(top + height - 1, dpi) + 1)
+
+
+class Screen:
+    """An Xvfb of our own on a free display number, and the game started on it; at a display
+    scale if asked, and under a window manager if asked."""
+
+    def __init__(self, command, env=None, scale=None, wm=None):
+        self.scale = 1.0 if scale is None else float(scale)
+        self.dpi = round(96 * self.scale)
+        self.wm = None
         read_end, write_end = os.pipe()
         # -displayfd makes the server pick a free display and say which once it is ready.
         self.server = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "640x480x24", "-nolisten",
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "800x600x24", "-nolisten",
              "tcp", "-ac"],
             pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write_end)
@@ -50,17 +74,42 @@ class Screen:
         self.env = dict(os.environ if env is None else env, DISPLAY=self.name)
         self.env.pop("QT_QPA_PLATFORM", None)
         self.env.pop("WAYLAND_DISPLAY", None)
+        if scale is not None:
+            # Qt reads the first, the Windows and web wrappers the second.
+            self.env["QT_SCALE_FACTOR"] = str(scale)
+            self.env["NUDGEBOARD_SCREEN_SCALE"] = str(scale)
         self.x = xdisplay.Display(self.name)
         self.root = self.x.screen().root
-        self.game = subprocess.Popen(command, env=self.env, stdout=subprocess.DEVNULL,
-                                     stderr=subprocess.DEVNULL)
+        self.game = None
+        try:
+            if wm is not None:
+                self.start_window_manager(wm)
+            self.game = subprocess.Popen(command, env=self.env, stdout=subprocess.DEVNULL,
+                                         stderr=subprocess.DEVNULL)
+        except BaseException:
+            self.close()  # what cannot start leaves no server behind
+            raise
         self.window = None
         self.origin = None
 
+    def start_window_manager(self, wm):
+        """Starts the window manager and waits until it manages the screen."""
+        if shutil.which(wm) is None:
+            print("skipped: %s not installed" % wm, file=sys.stderr)
+            sys.exit(SKIP)
+        self.wm = subprocess.Popen([wm], env=self.env, stdout=subprocess.DEVNULL,
+                                   stderr=subprocess.DEVNULL)
+        check = self.x.intern_atom("_NET_SUPPORTING_WM_CHECK")
+        deadline = time.monotonic() + 30
+        while self.root.get_full_property(check, X.AnyPropertyType) is None:
+            if self.wm.poll() is not None or time.monotonic() > deadline:
+                raise RuntimeError("%s did not start" % wm)
+            time.sleep(0.05)
+
     def close(self):
         self.x.close()
-        for p in (self.game, self.server):
-            if p.poll() is None:
+        for p in (self.game, self.wm, self.server):
+            if p is not None and p.poll() is None:
                 p.terminate()
                 try:
                     p.wait(5)
@@ -99,13 +148,33 @@ class Screen:
             time.sleep(0.1)
         raise RuntimeError("no game window with its boards on the screen")
 
+    def device(self, x):
+        """A design pixel's offset on the screen, at the display's scale."""
+        return device_pixel(x, self.dpi)
+
     def client(self, x, y):
-        return self.origin[0] + x, self.origin[1] + y
+        """The screen point of a design pixel of the client area."""
+        return self.origin[0] + self.device(x), self.origin[1] + self.device(y)
+
+    @staticmethod
+    def cell_corner(index):
+        """A cell's top-left design pixel."""
+        row, column = divmod(index % 36, 6)
+        return 24 * column + 24 * 6 * (index // 36), 24 * row
 
     def cell_point(self, index, inset=12):
         """A point `inset` pixels right of and below a cell's corner: its middle by default."""
-        row, column = divmod(index % 36, 6)
-        return self.client(24 * column + 24 * 6 * (index // 36) + inset, 24 * row + inset)
+        x, y = self.cell_corner(index)
+        return self.client(x + inset, y + inset)
+
+    def device_rect(self, left, top, width, height):
+        """A design rectangle of the client area on the screen: left, top, right, bottom."""
+        l, t, r, b = device_rect(left, top, width, height, self.dpi)
+        return l + self.origin[0], t + self.origin[1], r + self.origin[0], b + self.origin[1]
+
+    def menu_bar_rows(self):
+        """Rows of the screen that the menu bar covers, just above the client area."""
+        return range(max(0, self.origin[1] - int(20 * self.scale)), self.origin[1] - 1)
 
     def click_cell(self, index):
         self.xdotool("mousemove", *self.cell_point(index), "click", "1")
@@ -137,7 +206,7 @@ class Screen:
         self.open_level_list()
         shot = self.grab()
         lines = self.text_runs(shot, [self.client(x, 0)[0] for x in range(30, 110)],
-                               range(self.origin[1] + 1, self.origin[1] + 214), across=False)
+                               range(self.origin[1] + 1, self.client(0, 214)[1]), across=False)
         if len(lines) < 8:
             raise RuntimeError("the level list shows %d lines of text, not 8" % len(lines))
         first, last = lines[level - 1]
@@ -146,26 +215,28 @@ class Screen:
     def reset_point(self):
         """Where "Reset" is: the last word on the menu bar."""
         shot = self.grab()
-        words = self.text_runs(shot, range(self.origin[0], self.origin[0] + 289),
-                               [self.origin[1] - d for d in range(6, 15)], across=True)
+        words = self.text_runs(shot, range(self.origin[0], self.client(289, 0)[0]),
+                               [self.origin[1] - d for d in range(int(6 * self.scale),
+                                                                  int(15 * self.scale))],
+                               across=True)
         if len(words) < 2:
             raise RuntimeError("no menu bar words above the boards")
         first, last = words[-1]
-        return (first + last) // 2, self.origin[1] - 10
+        return (first + last) // 2, self.client(0, -10)[1]
 
     def click_reset(self):
         self.xdotool("mousemove", *self.reset_point(), "click", "1")
 
     def text_runs(self, shot, xs, ys, across):
         """Runs of dark (text) pixels: columns along x when `across`, else rows along y, each
-        looked for in the other direction's range; runs closer than 5 pixels join."""
+        looked for in the other direction's range; runs closer than 5 design pixels join."""
         outer, inner = (xs, ys) if across else (ys, xs)
         runs = []
         for a in outer:
             dark = any(sum(self.pixel_of(shot, *((a, b) if across else (b, a)))) < 250
                        for b in inner)
             if dark:
-                if runs and a - runs[-1][1] < 5:
+                if runs and a - runs[-1][1] < 5 * self.scale:
                     runs[-1][1] = a
                 else:
                     runs.append([a, a])
@@ -218,7 +289,8 @@ class Screen:
                 continue
             g = window.get_geometry()
             right, bottom = g.x + g.width, g.y + g.height
-            if g.x < left + 290 and left < right and g.y < top + 214 and top < bottom:
+            if (g.x < left + self.device(290) and left < right and g.y < top + self.device(214)
+                    and top < bottom):
                 return g.x, g.y, right, bottom
         return self.list_over_outlines()
 
@@ -287,21 +359,25 @@ class Screen:
         return self.cell_point(index, inset=4)
 
     def find_boards(self):
-        """Level 1 at start-up: cell 0 is a wall inside the black outline of the play board."""
+        """Level 1 at start-up: cell 0 is a wall inside the black outline of the play board,
+        the outline as wide as a line is at the display's scale. The client area's origin."""
         shot = self.grab()
         width, data = shot
         height = len(data) // (4 * width)
+        line = device_line(self.dpi)
+        right, bottom = self.device(288), self.device(144)
         at = data.find(b"\x66\x66\x66")
         while at >= 0:
             if at % 4 == 0:
                 y, x = divmod(at // 4, width)
-                if (0 < x < width - 288 and 0 < y < height - 144
+                left, top = x - line, y - line
+                if (0 <= left < width - right and 0 <= top < height - bottom
                         and self.pixel_of(shot, x - 1, y) == BLACK
                         and self.pixel_of(shot, x, y - 1) == BLACK
-                        and self.pixel_of(shot, x - 1, y - 1) == BLACK
-                        and self.pixel_of(shot, x + 143, y - 1) == BLACK
-                        and self.pixel_of(shot, x + 287, y + 143) == BLACK):
-                    return x - 1, y - 1
+                        and self.pixel_of(shot, left, top) == BLACK
+                        and self.pixel_of(shot, left + self.device(144), top) == BLACK
+                        and self.pixel_of(shot, left + right, top + bottom) == BLACK):
+                    return left, top
             at = data.find(b"\x66\x66\x66", at + 1)
         return None
 

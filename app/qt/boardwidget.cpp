@@ -1,0 +1,182 @@
+// Painting both boards in device pixels, and turning a press and release on a cell into a click.
+#include "app/qt/boardwidget.h"
+
+#include "app/form1.h"
+
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <cmath>
+
+namespace nudgeboard {
+
+QColor toQColor(int rgb) {
+    return QColor(rgb & 0xFF, (rgb >> 8) & 0xFF, (rgb >> 16) & 0xFF);
+}
+
+QString toQString(std::string_view text) {
+    return QString::fromUtf8(text.data(), qsizetype(text.size()));
+}
+
+QFont toQFont(const Font& font) {
+    return QFont(toQString(font.family), font.points, font.weight);
+}
+
+namespace {
+
+QRect toQRect(const DeviceRect& r) {
+    return QRect(r.left, r.top, r.width(), r.height());
+}
+
+// A one-pixel line around a rectangle, `line` device pixels wide, inside it.
+void frame(QPainter& painter, const DeviceRect& r, int line, const QColor& color) {
+    painter.fillRect(QRect(r.left, r.top, r.width(), line), color);
+    painter.fillRect(QRect(r.left, r.bottom - line, r.width(), line), color);
+    painter.fillRect(QRect(r.left, r.top, line, r.height()), color);
+    painter.fillRect(QRect(r.right - line, r.top, line, r.height()), color);
+}
+
+} // namespace
+
+BoardWidget::BoardWidget(QWidget* parent) : QWidget(parent) {
+    setFocusPolicy(Qt::NoFocus);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+int BoardWidget::dpi() const {
+    return qRound(designDpi * devicePixelRatio());
+}
+
+QPointF BoardWidget::deviceShift() const {
+    qreal ratio = devicePixelRatio();
+    QPointF origin = QPointF(mapTo(window(), QPoint(0, 0))) * ratio;
+    return {std::ceil(origin.x() - 1e-6) - origin.x(), std::ceil(origin.y() - 1e-6) - origin.y()};
+}
+
+DeviceRect BoardWidget::deviceRectOf(int index) const {
+    const Cell& c = cell(index);
+    return deviceRect(c.left, c.top, c.width, c.height, dpi());
+}
+
+int BoardWidget::shownCells() const {
+    int n = 0;
+    for (const Cell& c : cells_)
+        n += c.exists && c.visible;
+    return n;
+}
+
+void BoardWidget::updateDevice(const DeviceRect& r) {
+    qreal ratio = devicePixelRatio();
+    QPointF shift = deviceShift();
+    QRectF logical((r.left + shift.x()) / ratio, (r.top + shift.y()) / ratio, r.width() / ratio,
+                   r.height() / ratio);
+    update(logical.toAlignedRect().adjusted(-1, -1, 1, 1));
+}
+
+void BoardWidget::mirror(const Form1& form, const Changes& changes) {
+    if (changes.newLoad && form.Grid.exists(0))
+        cellFont_ = toQFont(form.Grid(0).font); // every cell is a copy of cell 0
+    int scale = dpi();
+    for (int k = 0; k < cellCount; ++k) {
+        if (!changes.cells.test(static_cast<std::size_t>(k)))
+            continue;
+        Cell& shown = cells_[static_cast<std::size_t>(k)];
+        if (shown.exists)
+            updateDevice(deviceRectOf(k)); // where it stood
+        shown = Cell{};
+        if (form.Grid.exists(k)) {
+            const Label& label = form.Grid(k);
+            shown = {true,
+                     label.visible,
+                     label.left,
+                     label.top,
+                     label.width,
+                     label.height,
+                     toQColor(label.backColor.value_or(0)),
+                     toQColor(label.foreColor.value_or(0)),
+                     label.borderStyle == 1,
+                     toQString(label.caption)};
+            updateDevice(deviceRectOf(k));
+        }
+    }
+    if (changes.frames) {
+        for (const Outline& o : frames_)
+            updateDevice(deviceRect(o.left, o.top, o.width, o.height, scale));
+        frames_ = form.Frame;
+        for (const Outline& o : frames_)
+            updateDevice(deviceRect(o.left, o.top, o.width, o.height, scale));
+    }
+}
+
+void BoardWidget::paintEvent(QPaintEvent* event) {
+    const qreal ratio = devicePixelRatio();
+    const int scale = dpi();
+    const int line = deviceLine(scale);
+    const QPointF shift = deviceShift();
+    QPainter painter(this);
+    painter.fillRect(event->rect(), palette().color(QPalette::Window));
+    // From here on one unit is one device pixel, and whole units are whole pixels.
+    QTransform device;
+    device.scale(1 / ratio, 1 / ratio);
+    device.translate(shift.x(), shift.y());
+    painter.setTransform(device);
+    QRect exposed = device.inverted().mapRect(QRectF(event->rect())).toAlignedRect();
+    auto shownAt = [&](int k) {
+        const Cell& c = cells_[static_cast<std::size_t>(k)];
+        return c.exists && c.visible && toQRect(deviceRectOf(k)).intersects(exposed);
+    };
+    for (int k = 0; k < cellCount; ++k)
+        if (shownAt(k))
+            painter.fillRect(toQRect(deviceRectOf(k)), cell(k).color);
+    for (int k = 0; k < cellCount; ++k) {
+        if (!shownAt(k) || cell(k).caption.isEmpty())
+            continue;
+        // Text is laid out in the window's own units, at its point size.
+        QRectF r = device.mapRect(QRectF(toQRect(deviceRectOf(k))));
+        painter.save();
+        painter.resetTransform();
+        painter.setPen(cell(k).textColor);
+        painter.setFont(cellFont_);
+        painter.drawText(r, Qt::AlignCenter, cell(k).caption);
+        painter.restore();
+    }
+    // Marks above every neighbouring cell, black so they show on every colour, white included.
+    for (int k = 0; k < cellCount; ++k)
+        if (shownAt(k) && cell(k).marked)
+            frame(painter, deviceRectOf(k), line, Qt::black);
+    for (const Outline& o : frames_)
+        frame(painter, deviceRect(o.left, o.top, o.width, o.height, scale), line, Qt::black);
+}
+
+int BoardWidget::cellAt(QPointF point) const {
+    QPointF device = point * devicePixelRatio() - deviceShift();
+    int x = int(std::floor(device.x()));
+    int y = int(std::floor(device.y()));
+    // Where neighbours share a line, the later cell lies on top, as created.
+    for (int k = cellCount - 1; k >= 0; --k) {
+        const Cell& c = cell(k);
+        if (c.exists && c.visible) {
+            DeviceRect r = deviceRectOf(k);
+            if (x >= r.left && x < r.right && y >= r.top && y < r.bottom)
+                return k;
+        }
+    }
+    return -1;
+}
+
+void BoardWidget::mousePressEvent(QMouseEvent* event) {
+    pressed_ = event->button() == Qt::LeftButton ? cellAt(event->position()) : -1;
+    event->accept();
+}
+
+void BoardWidget::mouseReleaseEvent(QMouseEvent* event) {
+    bool click =
+        pressed_ >= 0 && event->button() == Qt::LeftButton && cellAt(event->position()) == pressed_;
+    int index = pressed_;
+    pressed_ = -1;
+    event->accept();
+    if (click)
+        emit clicked(index);
+}
+
+} // namespace nudgeboard
