@@ -15,7 +15,7 @@ import screen
 from Xlib import X
 
 from facts import PALETTE
-from screen import BLACK, CYAN, Busy, Screen
+from screen import BLACK, CYAN, WALL, Busy, Screen
 
 C = PALETTE["C"]  # piece "C" of "Traffic", a single square with two empty squares right of it
 F = PALETTE["F"]  # piece "F" of "Traffic", two empty squares left of it
