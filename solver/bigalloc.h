@@ -1,6 +1,7 @@
 // An allocator for the search's big arrays: it counts the bytes they hold against a bound, and
-// on Linux, blocks of 2 MiB and more ask for huge pages, since touching hundreds of megabytes
-// page by page costs more than the search itself.
+// on Linux, blocks of 2 MiB and more are mapped straight from the system, so that a freed one
+// goes back at once instead of lingering in the heap, and ask for huge pages, since touching
+// hundreds of megabytes page by page costs more than the search itself.
 #pragma once
 
 #include <atomic>
@@ -22,11 +23,24 @@ struct BigMemory {
     static inline std::atomic<std::size_t> held{0};
     static inline std::atomic<std::size_t> peak{0};
     static inline std::atomic<std::size_t> bound{std::numeric_limits<std::size_t>::max()};
+    static inline std::atomic<bool> refused{false}; // an allocation went past the bound
+
+    // Sets the bound `bytes` beyond what is held now, and starts a new peak.
+    static void bind(std::size_t bytes) {
+        std::size_t now = held.load();
+        peak = now;
+        refused = false;
+        bound = bytes > std::numeric_limits<std::size_t>::max() - now
+                    ? std::numeric_limits<std::size_t>::max()
+                    : now + bytes;
+    }
+    static void unbind() { bound = std::numeric_limits<std::size_t>::max(); }
 
     static void take(std::size_t bytes) {
         std::size_t now = held.fetch_add(bytes, std::memory_order_relaxed) + bytes;
         if (now > bound.load(std::memory_order_relaxed)) {
             held.fetch_sub(bytes, std::memory_order_relaxed);
+            refused = true;
             throw std::bad_alloc();
         }
         std::size_t high = peak.load(std::memory_order_relaxed);
@@ -60,10 +74,11 @@ template <class T> struct BigAllocator {
         std::size_t bytes = blockBytes(n);
         BigMemory::take(bytes);
         try {
-#if defined(__linux__) // elsewhere plain blocks: MSVC, for one, has no std::aligned_alloc
+#if defined(__linux__) // elsewhere plain blocks from the heap
             if (bytes >= hugePage) {
-                void* p = std::aligned_alloc(hugePage, bytes);
-                if (p == nullptr)
+                void* p = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS,
+                               -1, 0);
+                if (p == MAP_FAILED)
                     throw std::bad_alloc();
 #if defined(MADV_HUGEPAGE)
                 madvise(p, bytes, MADV_HUGEPAGE); // a hint: without it the block works the same
@@ -83,7 +98,7 @@ template <class T> struct BigAllocator {
         BigMemory::give(bytes);
 #if defined(__linux__)
         if (bytes >= hugePage) {
-            std::free(p);
+            munmap(p, bytes);
             return;
         }
 #endif

@@ -53,6 +53,9 @@ std::string gaveUpText(const Solution& s, const solver::Limits& limits) {
     case Solution::Shortage::Memory:
         return "ran out of memory at " + mib(s.peakBytes) + stored + " (its limit is " +
                mib(limits.maxBytes) + "; --memory-limit sets it)";
+    case Solution::Shortage::SystemMemory:
+        return "ran out of memory at " + mib(s.peakBytes) + stored +
+               ", the most the system would give";
     case Solution::Shortage::Time: {
         char seconds[32];
         std::snprintf(seconds, sizeof seconds, "%.1f", s.seconds);

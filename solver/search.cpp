@@ -35,7 +35,7 @@ constexpr std::size_t cacheLine = 64;
 // Every position stored with the fewest steps known from the start to it.
 class alignas(cacheLine) PositionTable {
 public:
-    PositionTable() : keys_(std::size_t{1} << 16, free), depths_(keys_.size()) {}
+    PositionTable() : keys_(std::size_t{1} << 10, free), depths_(keys_.size()) {}
 
     static std::uint64_t hash(Key key) {
         std::uint64_t h = key * 0x9E3779B97F4A7C15ULL;
@@ -244,8 +244,9 @@ int shardBitsForMachine() {
 class Search {
 public:
     Search(const Puzzle& puzzle, Metric metric, const Limits& limits)
-        : puzzle_(puzzle), metric_(metric), limits_(limits), mirror_(puzzle.mirrorSymmetric()),
-          shardBits_(shardBitsForMachine()), shards_(1 << shardBits_), crew_(shards_) {}
+        : puzzle_(puzzle), metric_(metric), limits_(limits), bound_(limits.maxBytes),
+          mirror_(puzzle.mirrorSymmetric()), shardBits_(shardBitsForMachine()),
+          shards_(1 << shardBits_), crew_(shards_) {}
 
     Solution run();
 
@@ -303,6 +304,13 @@ private:
     const Puzzle& puzzle_;
     Metric metric_;
     Limits limits_;
+    // The memory bound, set before the first table is made and released however the search ends.
+    struct Bound {
+        explicit Bound(std::size_t bytes) { BigMemory::bind(bytes); }
+        ~Bound() { BigMemory::unbind(); }
+        Bound(const Bound&) = delete;
+        Bound& operator=(const Bound&) = delete;
+    } bound_;
     bool mirror_;
     int shardBits_;
     int shards_;
@@ -534,17 +542,6 @@ void Search::collectSteps(const std::vector<Key>& chain, Solution& out) const {
 
 Solution Search::run() {
     Solution out;
-    // The search's own memory bound, released however it ends.
-    struct Bound {
-        explicit Bound(std::size_t bytes) {
-            std::size_t held = BigMemory::held.load();
-            BigMemory::peak = held;
-            BigMemory::bound = bytes > std::numeric_limits<std::size_t>::max() - held
-                                   ? std::numeric_limits<std::size_t>::max()
-                                   : held + bytes;
-        }
-        ~Bound() { BigMemory::bound = std::numeric_limits<std::size_t>::max(); }
-    } bound(limits_.maxBytes);
     try {
         const Position& start = puzzle_.start();
         int startBound = puzzle_.goalReachable() ? boundOf(puzzle_, metric_, start) : Puzzle::never;
@@ -576,7 +573,8 @@ Solution Search::run() {
         if (out.ranOut == Solution::Shortage::None && goal_)
             collectSteps(traceBack(goalKey_, goalDepth_), out);
     } catch (const std::bad_alloc&) {
-        out.ranOut = Solution::Shortage::Memory;
+        out.ranOut =
+            BigMemory::refused ? Solution::Shortage::Memory : Solution::Shortage::SystemMemory;
     }
     out.states = stored();
     out.peakBytes = BigMemory::peak.load();
