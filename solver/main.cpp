@@ -191,12 +191,14 @@ int main(int argc, char** argv) try {
     CLI::App app{"Finds the fewest moves that solve Nudgeboard's built-in levels, or a level of "
                  "your own. Without options it prints a table of all eight levels: par, fewest "
                  "counted moves (sliding the piece that moved last again counts no new move), "
-                 "fewest single-cell slides, positions searched and time taken.\n"
-                 "Exit status: 0 solved; 1 the level cannot be solved, or a search gave up (out "
-                 "of memory or time, or a level with too many positions to number); 2 a bad "
-                 "argument or level file; 3 the output could not be written; 4 an internal error "
-                 "of the solver.",
+                 "fewest single-cell slides, positions searched and time taken.",
                  "nudgeboard-solve"};
+    app.footer("Exit status: 0 solved; 1 the level cannot be solved, or a search gave up (out of "
+               "memory or time; for the table, any row), or the level has too many positions to "
+               "number; 2 a bad argument or level file; 3 standard output could not be written; "
+               "4 an internal error of the solver. Every status but 0 comes with one line on "
+               "standard error. On a terminal, a line on standard error shows a running search's "
+               "progress.");
     std::string levelText; // checked below, then read as a decimal number
     std::string path;
     bool slides = false;
@@ -230,10 +232,12 @@ int main(int argc, char** argv) try {
                                " for a file of that name)";
                     return {};
                 },
-                "LEVEL", "file name"));
+                "", "file name"));
     auto* stepsOption =
         app.add_flag("--level-steps", steps,
-                     "With --file: print one solution step by step instead, as --level does")
+                     "With --file: print one solution step by step instead, as --level does. A "
+                     "listing ends at the first key release that shows the goal; for a start that "
+                     "is its goal already it says to release any arrow key once")
             ->needs(fileOption);
     app.add_flag(
         "--slides", slides,
