@@ -114,17 +114,17 @@ int solveFile(const std::string& path, bool steps, solver::Metric metric,
     else
         report = solver::solveLevel(*puzzle, title, withProgress);
     progress.clear();
-    const Solution& first =
+    const Solution& asked =
         steps && metric == solver::Metric::Slides ? report.slides : report.moves;
-    if (first.outcome == Solution::Outcome::NoSolution)
+    if (asked.outcome == Solution::Outcome::NoSolution)
         return complain(
             path + ": the level cannot be solved: no sequence of moves reaches the goal", unsolved);
-    if (first.outcome == Solution::Outcome::GaveUp)
+    if (asked.outcome == Solution::Outcome::GaveUp)
         return complain(path + ": the search gave up without finding a solution: it " +
-                            gaveUpText(first, limits),
+                            gaveUpText(asked, limits),
                         unsolved);
     report.title = title;
-    std::cout << (steps ? solver::planText(title, first, metric) : solver::tableText({report}));
+    std::cout << (steps ? solver::planText(title, asked, metric) : solver::tableText({report}));
     int status = finish(0);
     if (status == 0 && !steps && report.slides.outcome == Solution::Outcome::GaveUp)
         return complain(path + ": the fewest-slides search gave up: it " +
