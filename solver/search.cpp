@@ -278,7 +278,8 @@ private:
         int s = 0;
         while (index >= batch[s].size()) {
             index -= batch[s].size();
-            ++s;
+            if (++s == shards_)
+                throw InternalError("a candidate names a position its bucket does not hold");
         }
         return batch[s][index];
     }
