@@ -1,9 +1,13 @@
-// An allocator for the search's big arrays: on Linux, blocks of 2 MiB and more ask for huge
-// pages, since touching hundreds of megabytes page by page costs more than the search itself.
+// An allocator for the search's big arrays: it counts the bytes they hold against a bound, and
+// on Linux, blocks of 2 MiB and more are mapped straight from the system, so that a freed one
+// goes back at once instead of lingering in the heap, and the largest ask for huge pages, since
+// touching hundreds of megabytes page by page costs more than the search itself.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdlib>
+#include <limits>
 #include <memory>
 #include <new>
 
@@ -13,6 +17,39 @@
 
 namespace nudgeboard::solver {
 
+// The bytes every BigAllocator holds, and the most they may: past it an allocation throws
+// std::bad_alloc as if the system had run out. One search sets the bound at a time.
+struct BigMemory {
+    static inline std::atomic<std::size_t> held{0};
+    static inline std::atomic<std::size_t> peak{0};
+    static inline std::atomic<std::size_t> bound{std::numeric_limits<std::size_t>::max()};
+    static inline std::atomic<bool> refused{false}; // an allocation went past the bound
+
+    // Sets the bound `bytes` beyond what is held now, and starts a new peak.
+    static void bind(std::size_t bytes) {
+        std::size_t now = held.load();
+        peak = now;
+        refused = false;
+        bound = bytes > std::numeric_limits<std::size_t>::max() - now
+                    ? std::numeric_limits<std::size_t>::max()
+                    : now + bytes;
+    }
+    static void unbind() { bound = std::numeric_limits<std::size_t>::max(); }
+
+    static void take(std::size_t bytes) {
+        std::size_t now = held.fetch_add(bytes, std::memory_order_relaxed) + bytes;
+        if (now > bound.load(std::memory_order_relaxed)) {
+            held.fetch_sub(bytes, std::memory_order_relaxed);
+            refused = true;
+            throw std::bad_alloc();
+        }
+        std::size_t high = peak.load(std::memory_order_relaxed);
+        while (now > high && !peak.compare_exchange_weak(high, now, std::memory_order_relaxed)) {
+        }
+    }
+    static void give(std::size_t bytes) { held.fetch_sub(bytes, std::memory_order_relaxed); }
+};
+
 template <class T> struct BigAllocator {
     using value_type = T;
 
@@ -20,28 +57,52 @@ template <class T> struct BigAllocator {
     template <class U> BigAllocator(const BigAllocator<U>&) {}
 
     static constexpr std::size_t hugePage = std::size_t{2} << 20;
+    static constexpr std::size_t hugeEnough = std::size_t{32} << 20;
+
+    // What a block of n elements really takes.
+    static std::size_t blockBytes(std::size_t n) {
+        std::size_t bytes = n * sizeof(T);
+#if defined(__linux__)
+        if (bytes >= hugePage)
+            return (bytes + hugePage - 1) / hugePage * hugePage;
+#endif
+        return bytes;
+    }
 
     T* allocate(std::size_t n) {
-#if defined(__linux__) // elsewhere plain blocks: MSVC, for one, has no std::aligned_alloc
-        std::size_t bytes = n * sizeof(T);
-        if (bytes >= hugePage) {
-            std::size_t rounded = (bytes + hugePage - 1) / hugePage * hugePage;
-            void* p = std::aligned_alloc(hugePage, rounded);
-            if (p == nullptr)
-                throw std::bad_alloc();
+        if (n > std::numeric_limits<std::size_t>::max() / sizeof(T) / 2)
+            throw std::bad_alloc();
+        std::size_t bytes = blockBytes(n);
+        BigMemory::take(bytes);
+        try {
+#if defined(__linux__) // elsewhere plain blocks from the heap
+            if (bytes >= hugePage) {
+                void* p = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS,
+                               -1, 0);
+                if (p == MAP_FAILED)
+                    throw std::bad_alloc();
 #if defined(MADV_HUGEPAGE)
-            madvise(p, rounded, MADV_HUGEPAGE); // a hint: without it the block works all the same
+                // A hint, for the blocks where it pays: huge pages are resident whole, which costs
+                // more memory than it saves time on the smaller ones.
+                if (bytes >= hugeEnough)
+                    madvise(p, bytes, MADV_HUGEPAGE);
 #endif
-            return static_cast<T*>(p);
+                return static_cast<T*>(p);
+            }
+#endif
+            return std::allocator<T>().allocate(n);
+        } catch (...) {
+            BigMemory::give(bytes);
+            throw;
         }
-#endif
-        return std::allocator<T>().allocate(n);
     }
 
     void deallocate(T* p, std::size_t n) {
+        std::size_t bytes = blockBytes(n);
+        BigMemory::give(bytes);
 #if defined(__linux__)
-        if (n * sizeof(T) >= hugePage) {
-            std::free(p);
+        if (bytes >= hugePage) {
+            munmap(p, bytes);
             return;
         }
 #endif

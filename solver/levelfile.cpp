@@ -1,6 +1,7 @@
 // Reading a level file: lines, then the catalogue's checks on the rows.
 #include "solver/levelfile.h"
 
+#include <algorithm>
 #include <charconv>
 #include <filesystem>
 #include <fstream>
@@ -53,6 +54,31 @@ std::string_view trimmed(std::string_view s) {
     return s;
 }
 
+// Rows are counted in characters, not bytes: a row with a character beyond ASCII, which no layout
+// character is, gets the fault a person sees.
+std::optional<std::string> nonAsciiFault(std::string_view row, bool inGoal, int r) {
+    auto beyondAscii = [](char c) { return static_cast<unsigned char>(c) >= 0x80; };
+    std::size_t first =
+        static_cast<std::size_t>(std::find_if(row.begin(), row.end(), beyondAscii) - row.begin());
+    if (first == row.size())
+        return std::nullopt;
+    int characters = 0, column = 0;
+    std::size_t length = 0;
+    for (std::size_t i = 0; i < row.size();
+         i += std::max<std::size_t>(1, utf8Length(row.substr(i)))) {
+        if (i == first) {
+            column = characters;
+            length = utf8Length(row.substr(i));
+        }
+        ++characters;
+    }
+    std::string name = (inGoal ? "goal row " : "start row ") + std::to_string(r + 1);
+    if (characters != 6)
+        return name + " has " + std::to_string(characters) + " characters, not 6";
+    return name + " column " + std::to_string(column + 1) + " holds \"" +
+           std::string(row.substr(first, length)) + "\", which is no layout character";
+}
+
 } // namespace
 
 Layout LevelFile::startRows() const {
@@ -72,13 +98,19 @@ std::optional<LevelFile> parseLevel(std::string_view text, LevelFileFault& fault
     constexpr int wanted = 14;
     std::vector<std::pair<int, std::string_view>> lines;
     int number = 0;
+    // Editors on Windows may begin a UTF-8 file with a byte-order mark; it is no part of the name.
+    constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
+    if (text.starts_with(byteOrderMark))
+        text.remove_prefix(byteOrderMark.size());
     while (!text.empty()) {
         ++number;
-        std::size_t end = text.find('\n');
+        // Lines end in LF, CR LF, or CR alone (old Mac files).
+        std::size_t end = text.find_first_of("\r\n");
         std::string_view line = text.substr(0, end);
-        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
-        if (!line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
+        std::size_t next = end == std::string_view::npos          ? text.size()
+                           : text.substr(end).starts_with("\r\n") ? end + 2
+                                                                  : end + 1;
+        text.remove_prefix(next);
         if (std::size_t bad = firstNonText(line); bad != std::string_view::npos)
             return fail(number,
                         "byte " +
@@ -116,6 +148,9 @@ std::optional<LevelFile> parseLevel(std::string_view text, LevelFileFault& fault
     for (int r = 0; r < 6; ++r) {
         level.start[r] = std::string(lines[2 + r].second);
         level.goal[r] = std::string(lines[8 + r].second);
+        for (bool inGoal : {false, true})
+            if (auto what = nonAsciiFault(inGoal ? level.goal[r] : level.start[r], inGoal, r))
+                return fail(lines[(inGoal ? 8 : 2) + r].first, *what);
     }
     Level checked{level.name, static_cast<std::int16_t>(level.par), level.startRows(),
                   level.goalRows()};

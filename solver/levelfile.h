@@ -7,8 +7,9 @@
 //     ######               six goal rows
 //     ...
 //
-// Blank lines are skipped anywhere, trailing spaces and tabs and Windows line ends are ignored;
-// any other line after the goal rows is a fault. The rows must pass the catalogue's own checks.
+// A UTF-8 byte-order mark is skipped, lines may end in LF, CR LF or CR. Blank lines are skipped
+// anywhere, trailing spaces and tabs are ignored; any other line after the goal rows is a fault.
+// Rows are counted in characters; they must pass the catalogue's own checks.
 #pragma once
 
 #include "levels/catalogue.h"

@@ -3,26 +3,100 @@
 #include "levels/catalogue.h"
 #include "solver/levelfile.h"
 #include "solver/report.h"
+#include "solver/terminal.h"
 
 #include <CLI/CLI.hpp>
+#include <cerrno>
 #include <charconv>
+#include <cstdio>
+#include <cstring>
 #include <iostream>
 
 namespace {
 
 using namespace nudgeboard;
+using solver::Solution;
 
-// Exit statuses: 0 solved, 1 no solution found, 2 bad arguments or a bad level file.
+// Exit statuses: 0 solved, 1 no solution or the search gave up, 2 bad arguments or a bad level
+// file, 3 the output could not be written, 4 a fault inside the solver.
 constexpr int unsolved = 1;
 constexpr int badInput = 2;
+constexpr int writeFailed = 3;
+constexpr int internalError = 4;
+
+constexpr int defaultMemoryMiB = 1024;
+constexpr int defaultSeconds = 25; // with the rest of the run, within 30 s on a slow machine
 
 int complain(const std::string& what, int status) {
     std::cerr << "nudgeboard-solve: " << what << "\n";
     return status;
 }
 
+// Everything printed reaches standard output, or the run fails with a status of its own.
+int finish(int status) {
+    errno = 0;
+    std::cout.flush();
+    if (!std::cout.fail())
+        return status;
+    std::string why = errno != 0 ? std::string(": ") + std::strerror(errno) : "";
+    return complain("cannot write to standard output" + why, writeFailed);
+}
+
+std::string mib(std::size_t bytes) {
+    return std::to_string((bytes + (std::size_t{1} << 19)) >> 20) + " MiB";
+}
+
+// Why a search gave up, and the option that allows it more.
+std::string gaveUpText(const Solution& s, const solver::Limits& limits) {
+    std::string stored = ", having stored " + std::to_string(s.states) + " positions";
+    switch (s.ranOut) {
+    case Solution::Shortage::Memory:
+        return "ran out of memory at " + mib(s.peakBytes) + stored + " (its limit is " +
+               mib(limits.maxBytes) + "; --memory-limit sets it)";
+    case Solution::Shortage::SystemMemory:
+        return "ran out of memory at " + mib(s.peakBytes) + stored +
+               ", the most the system would give";
+    case Solution::Shortage::Time: {
+        char seconds[32];
+        std::snprintf(seconds, sizeof seconds, "%.1f", s.seconds);
+        return std::string("ran out of time after ") + seconds + " s" + stored +
+               " (--time-limit allows longer)";
+    }
+    default:
+        return "went deeper than 65535 steps" + stored;
+    }
+}
+
+// While a search runs on a terminal: one line on standard error, rewritten a few times a second
+// and cleared at the end.
+class ProgressLine {
+public:
+    explicit ProgressLine(solver::Limits& limits) {
+        if (!solver::standardErrorIsTerminal())
+            return;
+        limits.onProgress = [this](const solver::Progress& p) {
+            char line[120];
+            std::snprintf(line, sizeof line, "\rsearching: %llu positions, depth %d, %.1f s, %s   ",
+                          static_cast<unsigned long long>(p.positions), p.depth, p.seconds,
+                          mib(p.bytes).c_str());
+            width_ = std::max(width_, std::strlen(line));
+            std::cerr << line << std::flush;
+        };
+    }
+    ~ProgressLine() { clear(); }
+    void clear() {
+        if (width_ > 0)
+            std::cerr << '\r' << std::string(width_, ' ') << '\r' << std::flush;
+        width_ = 0;
+    }
+
+private:
+    std::size_t width_ = 0;
+};
+
 // The table row of a level from a file, or one of its solutions step by step.
-int solveFile(const std::string& path, bool steps, solver::Metric metric) {
+int solveFile(const std::string& path, bool steps, solver::Metric metric,
+              const solver::Limits& limits) {
     std::string error;
     auto file = solver::readLevelFile(path, error);
     if (!file)
@@ -32,56 +106,114 @@ int solveFile(const std::string& path, bool steps, solver::Metric metric) {
         return complain(path + ": " + error, unsolved);
     solver::LevelTitle title{0, file->name, file->par};
     solver::LevelReport report;
+    solver::Limits withProgress = limits;
+    ProgressLine progress(withProgress);
     if (steps)
         (metric == solver::Metric::Moves ? report.moves : report.slides) =
-            solver::solve(*puzzle, metric);
+            solver::solve(*puzzle, metric, withProgress);
     else
-        report = solver::solveLevel(*puzzle, title);
-    const solver::Solution& first =
+        report = solver::solveLevel(*puzzle, title, withProgress);
+    progress.clear();
+    const Solution& asked =
         steps && metric == solver::Metric::Slides ? report.slides : report.moves;
-    if (first.outcome == solver::Solution::Outcome::NoSolution)
+    if (asked.outcome == Solution::Outcome::NoSolution)
         return complain(
             path + ": the level cannot be solved: no sequence of moves reaches the goal", unsolved);
-    if (first.outcome == solver::Solution::Outcome::GaveUp)
-        return complain(path + ": the search gave up after storing " +
-                            std::to_string(first.states) +
-                            " positions, its memory limit, without finding a solution",
+    if (asked.outcome == Solution::Outcome::GaveUp)
+        return complain(path + ": the search gave up without finding a solution: it " +
+                            gaveUpText(asked, limits),
                         unsolved);
     report.title = title;
-    std::cout << (steps ? solver::planText(title, first, metric) : solver::tableText({report}));
-    if (!steps && report.slides.outcome == solver::Solution::Outcome::GaveUp)
-        return complain(path + ": the fewest-slides search gave up after storing " +
-                            std::to_string(report.slides.states) + " positions, its memory limit",
+    std::cout << (steps ? solver::planText(title, asked, metric) : solver::tableText({report}));
+    int status = finish(0);
+    if (status == 0 && !steps && report.slides.outcome == Solution::Outcome::GaveUp)
+        return complain(path + ": the fewest-slides search gave up: it " +
+                            gaveUpText(report.slides, limits),
                         unsolved);
-    return 0;
+    return status;
+}
+
+// One built-in level's solution step by step.
+int solveBuiltIn(int level, solver::Metric metric, const solver::Limits& limits) {
+    auto puzzle = solver::Puzzle::builtIn(level);
+    solver::Limits withProgress = limits;
+    ProgressLine progress(withProgress);
+    Solution solution = solver::solve(*puzzle, metric, withProgress);
+    progress.clear();
+    if (solution.outcome == Solution::Outcome::GaveUp)
+        return complain("level " + std::to_string(level) +
+                            ": the search gave up without finding a solution: it " +
+                            gaveUpText(solution, limits),
+                        unsolved);
+    std::cout << solver::planText(solver::LevelTitle::builtIn(level), solution, metric);
+    return finish(solution.outcome == Solution::Outcome::Solved ? 0 : unsolved);
+}
+
+// The table of all built-in levels.
+int solveAll(const solver::Limits& limits) {
+    std::vector<solver::LevelReport> reports;
+    {
+        solver::Limits withProgress = limits;
+        ProgressLine progress(withProgress);
+        for (int l = 1; l <= levelCountBuiltIn; ++l)
+            reports.push_back(solver::solveLevel(l, withProgress));
+    }
+    std::cout << solver::tableText(reports);
+    int status = finish(0);
+    for (const auto& r : reports)
+        for (const Solution* s : {&r.moves, &r.slides})
+            if (status == 0 && s->outcome != Solution::Outcome::Solved)
+                status = complain("level " + std::to_string(r.title.number) + ": the " +
+                                      (s == &r.moves ? "fewest-moves" : "fewest-slides") +
+                                      " search gave up: it " + gaveUpText(*s, limits),
+                                  unsolved);
+    return status;
+}
+
+// A whole number from `low` to `high` in `text`, or why not.
+std::string wholeNumberFault(const std::string& text, long long low, long long high,
+                             const std::string& outside) {
+    long long n = 0;
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), n);
+    bool digits = end == text.data() + text.size() && !text.empty();
+    if (error == std::errc::result_out_of_range && digits)
+        return outside;
+    if (error != std::errc() || !digits)
+        return "\"" + text + "\" is not a whole number";
+    if (n < low || n > high)
+        return outside;
+    return {};
 }
 
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv) try {
     CLI::App app{"Finds the fewest moves that solve Nudgeboard's built-in levels, or a level of "
                  "your own. Without options it prints a table of all eight levels: par, fewest "
                  "counted moves (sliding the piece that moved last again counts no new move), "
                  "fewest single-cell slides, positions searched and time taken.",
                  "nudgeboard-solve"};
+    app.footer("Exit status: 0 solved; 1 the level cannot be solved, or a search gave up (out of "
+               "memory or time; for the table, any row), or the level has too many positions to "
+               "number; 2 a bad argument or level file; 3 standard output could not be written; "
+               "4 an internal error of the solver. Every status but 0 comes with one line on "
+               "standard error. On a terminal, a line on standard error shows a running search's "
+               "progress.");
     std::string levelText; // checked below, then read as a decimal number
     std::string path;
     bool slides = false;
     bool steps = false;
+    int memoryMiB = defaultMemoryMiB;
+    int seconds = defaultSeconds;
     auto* levelOption =
         app.add_option("--level", levelText,
                        "Print one solution of level N (1-8) with the fewest counted moves, as "
                        "cells to click and arrow keys to release")
             ->type_name("N")
             ->check(CLI::Validator(
-                [](std::string& text) -> std::string {
-                    int n = 0;
-                    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), n);
-                    if (error != std::errc() || end != text.data() + text.size())
-                        return "\"" + text + "\" is not a whole number";
-                    if (n < 1 || n > levelCountBuiltIn)
-                        return "there is no level " + text + "; levels are 1 to 8";
-                    return {};
+                [](std::string& text) {
+                    return wholeNumberFault(text, 1, levelCountBuiltIn,
+                                            "there is no level " + text + "; levels are 1 to 8");
                 },
                 "1-8", "level number"));
     auto* fileOption =
@@ -91,43 +223,62 @@ int main(int argc, char** argv) {
                        "layout characters each (0-9, A-N, # wall, * empty, ? any, in goal rows "
                        "only); blank lines are skipped")
             ->type_name("LEVEL")
-            ->excludes(levelOption);
+            ->excludes(levelOption)
+            ->check(CLI::Validator(
+                [](std::string& text) -> std::string {
+                    // "--file --slides" would otherwise read the option as the file's name.
+                    if (text.starts_with("-"))
+                        return "\"" + text + "\" is an option, not a file name (write ./" + text +
+                               " for a file of that name)";
+                    return {};
+                },
+                "", "file name"));
     auto* stepsOption =
         app.add_flag("--level-steps", steps,
-                     "With --file: print one solution step by step instead, as --level does")
+                     "With --file: print one solution step by step instead, as --level does. A "
+                     "listing ends at the first key release that shows the goal; for a start that "
+                     "is its goal already it says to release any arrow key once")
             ->needs(fileOption);
-    app.set_version_flag("--version", "nudgeboard-solve " NUDGEBOARD_VERSION,
-                         "Print the version and exit");
     app.add_flag(
         "--slides", slides,
         "With --level, or --file and --level-steps: the fewest single-cell slides instead");
+    app.add_option("--memory-limit", memoryMiB,
+                   "The most memory a search may take, in MiB (16 to 1048576; default 1024); "
+                   "past it the search gives up")
+        ->type_name("MIB")
+        ->check(CLI::Range(16, 1 << 20));
+    app.add_option("--time-limit", seconds,
+                   "The longest a level's searches may take, in seconds (1 to 604800; default "
+                   "25); past it they give up")
+        ->type_name("SECONDS")
+        ->check(CLI::Range(1, 604800));
+    app.set_version_flag("--version", "nudgeboard-solve " NUDGEBOARD_VERSION,
+                         "Print the version and exit");
     try {
         app.parse(argc, argv);
         if (slides && !*levelOption && !*stepsOption)
             throw CLI::ValidationError("--slides", "needs --level, or --file with --level-steps");
     } catch (const CLI::CallForHelp&) {
         std::cout << app.help();
-        return 0;
+        return finish(0);
     } catch (const CLI::CallForVersion& e) {
         std::cout << e.what() << '\n';
-        return 0;
+        return finish(0);
     } catch (const CLI::ParseError& e) {
         return complain(std::string(e.what()) + " (see --help)", badInput);
     }
 
+    solver::Limits limits;
+    limits.maxBytes = static_cast<std::size_t>(memoryMiB) << 20;
+    limits.maxSeconds = seconds;
     auto metric = slides ? solver::Metric::Slides : solver::Metric::Moves;
     if (*fileOption)
-        return solveFile(path, steps, metric);
-    if (*levelOption) {
-        int level = std::stoi(levelText);
-        auto puzzle = solver::Puzzle::builtIn(level);
-        auto solution = solver::solve(*puzzle, metric);
-        std::cout << solver::planText(solver::LevelTitle::builtIn(level), solution, metric);
-        return solution.outcome == solver::Solution::Outcome::Solved ? 0 : unsolved;
-    }
-    std::vector<solver::LevelReport> reports;
-    for (int l = 1; l <= levelCountBuiltIn; ++l)
-        reports.push_back(solver::solveLevel(l));
-    std::cout << solver::tableText(reports);
-    return 0;
+        return solveFile(path, steps, metric, limits);
+    if (*levelOption)
+        return solveBuiltIn(std::stoi(levelText), metric, limits);
+    return solveAll(limits);
+} catch (const nudgeboard::solver::InternalError& e) {
+    return complain(std::string("internal error: ") + e.what(), internalError);
+} catch (const std::bad_alloc&) {
+    return complain("ran out of memory", unsolved);
 }

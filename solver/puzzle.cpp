@@ -51,14 +51,39 @@ std::optional<Puzzle> Puzzle::fromLayouts(const Layout& start, const Layout& goa
         why = catalogue_checks::describe(fault);
         return fail();
     }
-
     Puzzle puzzle;
-    auto at = [](const Layout& rows, int cell) { return rows[rowOf(cell)][columnOf(cell)]; };
+    for (int r = 0; r < boardSide; ++r) {
+        puzzle.startRows_[r] = std::string(start[r]);
+        puzzle.goalRows_[r] = std::string(goal[r]);
+    }
+    puzzle.readWalls(start);
+    puzzle.readPieces(start);
+    puzzle.readGoal(goal);
+    puzzle.groupInterchangeable();
+    if (!puzzle.number(why))
+        return fail();
+    puzzle.canonicalize(puzzle.start_, -1);
+    puzzle.measureToGoal();
+    puzzle.mirrorSymmetric_ = puzzle.findMirror();
+    return puzzle;
+}
+
+namespace {
+
+char at(const Layout& rows, int cell) {
+    return rows[rowOf(cell)][columnOf(cell)];
+}
+
+} // namespace
+
+void Puzzle::readWalls(const Layout& start) {
     for (int cell = 0; cell < playCells; ++cell)
         if (at(start, cell) == '#')
-            puzzle.walls_ |= bit(cell);
+            walls_ |= bit(cell);
+}
 
-    // Pieces in reading order of their first square, the order a player meets them.
+void Puzzle::readPieces(const Layout& start) {
+    // In reading order of their first square, the order a player meets them.
     Mask seen = 0;
     for (int cell = 0; cell < playCells; ++cell) {
         char c = at(start, cell);
@@ -75,61 +100,103 @@ std::optional<Puzzle> Puzzle::fromLayouts(const Layout& start, const Layout& goa
                 right = std::max(right, columnOf(i));
             }
         int anchor = cellIndex(top, left);
-        puzzle.start_.anchor[puzzle.pieceCount()] = static_cast<std::uint8_t>(anchor);
-        puzzle.pieces_.push_back(
-            Piece{c, cells >> anchor, right - left + 1, bottom - top + 1, false, 0});
+        start_.anchor[pieceCount()] = static_cast<std::uint8_t>(anchor);
+        pieces_.push_back(Piece{c, cells >> anchor, right - left + 1, bottom - top + 1, false, 0});
     }
+}
 
+void Puzzle::readGoal(const Layout& goal) {
     // Which goal squares can match at all, and what each asks for.
     for (int cell = 0; cell < playCells; ++cell) {
         char g = at(goal, cell);
-        bool wall = (puzzle.walls_ & bit(cell)) != 0;
+        bool wall = (walls_ & bit(cell)) != 0;
         if (g == '?')
             continue;
         if (g == '#' || g == '*' || wall) {
             // Walls never move: a wall square matches only "#", any other square never does.
             if ((g == '#') != wall)
-                puzzle.goalReachable_ = false;
+                goalReachable_ = false;
             else if (g == '*')
-                puzzle.goalEmpty_ |= bit(cell);
+                goalEmpty_ |= bit(cell);
             continue;
         }
         int k = 0;
-        while (k < puzzle.pieceCount() && puzzle.pieces_[k].character != g)
+        while (k < pieceCount() && pieces_[k].character != g)
             ++k;
-        if (k == puzzle.pieceCount()) {
-            puzzle.goalReachable_ = false; // no piece of that colour
+        if (k == pieceCount()) {
+            goalReachable_ = false; // no piece of that colour
             continue;
         }
-        puzzle.pieces_[k].inGoal = true;
-        auto entry = std::find_if(puzzle.goalCells_.begin(), puzzle.goalCells_.end(),
+        pieces_[k].inGoal = true;
+        auto entry = std::find_if(goalCells_.begin(), goalCells_.end(),
                                   [k](const auto& e) { return e.first == k; });
-        if (entry == puzzle.goalCells_.end())
-            puzzle.goalCells_.emplace_back(k, bit(cell));
+        if (entry == goalCells_.end())
+            goalCells_.emplace_back(k, bit(cell));
         else
             entry->second |= bit(cell);
     }
+}
 
+void Puzzle::groupInterchangeable() {
     // Pieces the goal does not name, of one shape, are interchangeable.
-    for (int k = 0; k < puzzle.pieceCount(); ++k) {
-        Piece& p = puzzle.pieces_[k];
+    for (int k = 0; k < pieceCount(); ++k) {
+        Piece& p = pieces_[k];
         int g = 0;
-        for (; g < puzzle.groupCount(); ++g) {
-            const Piece& first = puzzle.piece(puzzle.groups_[g].members[0]);
+        for (; g < groupCount(); ++g) {
+            const Piece& first = piece(groups_[g].members[0]);
             if (!p.inGoal && !first.inGoal && first.shape == p.shape)
                 break;
         }
-        if (g == puzzle.groupCount())
-            puzzle.groups_.emplace_back();
-        puzzle.groups_[g].members.push_back(k);
+        if (g == groupCount())
+            groups_.emplace_back();
+        groups_[g].members.push_back(k);
         p.group = g;
     }
-    if (!puzzle.number(why))
-        return fail();
-    puzzle.canonicalize(puzzle.start_, -1);
-    puzzle.measureToGoal();
-    puzzle.mirrorSymmetric_ = puzzle.findMirror();
-    return puzzle;
+}
+
+Puzzle::Regions Puzzle::regions() const {
+    Regions out;
+    Mask open = boardCells & ~walls_;
+    std::vector<Mask> areas;
+    while (open != 0) {
+        Mask area = open & (~open + 1); // its lowest square, grown edge by edge
+        for (Mask grown = 0; grown != area;) {
+            grown = area;
+            area |= besideOf(area) & open;
+        }
+        areas.push_back(area);
+        open &= ~area;
+    }
+    if (areas.size() <= 1)
+        return out;
+    for (Mask area : areas) {
+        std::array<std::string, boardSide> start, goal;
+        bool matters = false;
+        for (int r = 0; r < boardSide; ++r) {
+            start[r] = goal[r] = std::string(boardSide, '#');
+            for (int c = 0; c < boardSide; ++c) {
+                if ((area & bit(cellIndex(r, c))) == 0)
+                    continue;
+                start[r][c] = startRows_[r][c];
+                goal[r][c] = goalRows_[r][c];
+                matters = matters || catalogue_checks::isPieceChar(start[r][c]) ||
+                          catalogue_checks::isPieceChar(goal[r][c]);
+            }
+        }
+        if (!matters)
+            continue; // empty squares only, and those the goal wants empty stay so
+        auto rows = [](const std::array<std::string, boardSide>& r) {
+            return Layout{r[0], r[1], r[2], r[3], r[4], r[5]};
+        };
+        auto part = fromLayouts(rows(start), rows(goal));
+        if (!part) { // the goal names a piece of another region, which it cannot reach
+            out.impossible = true;
+            out.parts.clear();
+            return out;
+        }
+        out.parts.push_back(std::move(*part));
+    }
+    return out;
 }
 
 std::optional<Puzzle> Puzzle::builtIn(int level, std::string* error) {
@@ -199,6 +266,7 @@ bool Puzzle::number(std::string& why) {
     weight_.assign(pieces_.size(), {});
     rank_.assign(pieces_.size(), 0);
     std::uint64_t radix = 1;
+    positionCount_ = 1;
     for (Group& g : groups_) {
         const Piece& shape = piece(g.members[0]);
         g.places.clear();
@@ -217,6 +285,7 @@ bool Puzzle::number(std::string& why) {
             return false;
         }
         radix *= g.combinations;
+        positionCount_ = radix;
         // The j-th member (0-based, in place order) at place i adds (i choose j + 1) digits.
         for (std::size_t j = 0; j < m; ++j) {
             rank_[g.members[j]] = static_cast<int>(j);
@@ -259,18 +328,6 @@ bool Puzzle::isGoal(const Position& p) const {
     return true;
 }
 
-std::uint64_t Puzzle::misplaced(const Position& p) const {
-    std::uint64_t wrong = 0;
-    for (const auto& [k, cells] : goalCells_)
-        if ((maskOf(p, k) & cells) != cells)
-            wrong |= std::uint64_t{1} << k;
-    if (goalEmpty_ != 0)
-        for (int k = 0; k < pieceCount(); ++k)
-            if ((maskOf(p, k) & goalEmpty_) != 0)
-                wrong |= std::uint64_t{1} << k;
-    return wrong;
-}
-
 int Puzzle::canonicalize(Position& p, int tracked) const {
     auto sortGroup = [&](const std::vector<int>& members) {
         // Insertion sort: after one slide only one anchor is out of place.
@@ -294,31 +351,6 @@ int Puzzle::canonicalize(Position& p, int tracked) const {
             sortGroup(g.members);
     }
     return tracked;
-}
-
-int Puzzle::place(Position& p, Key& key, int k, int anchor) const {
-    const std::vector<int>& members = groups_[piece(k).group].members;
-    int j = rank_[k];
-    auto at = static_cast<std::uint8_t>(anchor);
-    key -= weight_[k][p.anchor[k]];
-    // The moved piece passes the members it overtakes; each of them shifts one rank.
-    while (j > 0 && p.anchor[members[j - 1]] > at) {
-        int passed = members[j - 1], here = members[j];
-        key -= weight_[passed][p.anchor[passed]];
-        p.anchor[here] = p.anchor[passed];
-        key += weight_[here][p.anchor[here]];
-        --j;
-    }
-    while (j + 1 < static_cast<int>(members.size()) && p.anchor[members[j + 1]] < at) {
-        int passed = members[j + 1], here = members[j];
-        key -= weight_[passed][p.anchor[passed]];
-        p.anchor[here] = p.anchor[passed];
-        key += weight_[here][p.anchor[here]];
-        ++j;
-    }
-    p.anchor[members[j]] = at;
-    key += weight_[members[j]][at];
-    return members[j];
 }
 
 bool Puzzle::findMirror() {
@@ -397,17 +429,6 @@ Position Puzzle::mirrorOf(const Position& p, Key& key,
         });
     }
     return image;
-}
-
-int Puzzle::imageOf(const Position& image, int k, int a) const {
-    const Group& g = groups_[piece(k).group];
-    if (g.mirror < 0)
-        return k;
-    int at = mirrorAnchor(k, a);
-    for (int m : groups_[g.mirror].members)
-        if (image.anchor[m] == at)
-            return m;
-    return k; // not the image of p
 }
 
 Key Puzzle::settledKey(const Position& p, Key key) const {

@@ -92,10 +92,6 @@ public:
     Position slid(const Position& p, int k, int direction) const;
     // The game's goal check: every goal square that is not "?" shows its own colour.
     bool isGoal(const Position& p) const;
-    // The pieces that keep p from the goal, as bits by piece number: a piece the goal names that
-    // does not cover its squares yet, or any piece on a square the goal wants empty. Only a move of
-    // one of them can complete the goal.
-    std::uint64_t misplaced(const Position& p) const;
     // Whether every goal square can match at all: a wall where the goal has one, a piece of each
     // colour it names.
     bool goalReachable() const { return goalReachable_; }
@@ -112,7 +108,11 @@ public:
     // and p canonical. Returns the piece's new number. The fast form of slid, canonicalize, pack.
     int place(Position& p, Key& key, int k, int anchor) const;
     // The key place would give, with p left as it is.
-    Key placedKey(const Position& p, Key key, int k, int anchor) const;
+    Key placedKey(const Position& p, Key key, int k, int anchor) const {
+        Position moved = p;
+        place(moved, key, k, anchor);
+        return key;
+    }
     // Whether the level looks the same in a mirror held beside it: walls, goal and start alike,
     // each piece swapped for one of the mirrored shape that the goal treats the same. A
     // position and its mirror image then lie equally far from the start and from the goal.
@@ -127,8 +127,6 @@ public:
     int mirrorAnchor(int k, int a) const {
         return a - columnOf(a) + boardSide - piece(k).width - columnOf(a);
     }
-    // The piece of `image` (a mirror image of p) that is the image of p's piece k at anchor a.
-    int imageOf(const Position& image, int k, int a) const;
     // The smaller of the keys of canonical p and of its mirror image, if the level is symmetric:
     // the one key a position and its image share.
     Key settledKey(const Position& p, Key key) const;
@@ -136,12 +134,31 @@ public:
     Key pack(const Position& p) const;
     Position unpack(Key key) const;
 
+    // How many positions the key numbers: an upper bound on those the search can meet.
+    std::uint64_t positionCount() const { return positionCount_; }
+
+    // The level cut where walls part the board into regions that no piece can leave: one puzzle
+    // per region with a piece or a goal piece in it, walls everywhere else. A level solves when
+    // every part does, in the sum of their moves. None if the board is one region; `impossible`
+    // if a region's goal names a piece that stands in another.
+    struct Regions {
+        bool impossible = false;
+        std::vector<Puzzle> parts;
+    };
+    Regions regions() const;
+
     // The play board as layout characters: piece characters, "#" and "*".
     std::array<char, playCells> layout(const Position& p) const;
     // The lowest play cell the piece covers: where a player clicks to select it.
     int clickCell(const Position& p, int k) const;
 
 private:
+    // The steps of fromLayouts.
+    void readWalls(const Layout& start);
+    void readPieces(const Layout& start);
+    void readGoal(const Layout& goal);
+    void groupInterchangeable();
+
     struct Group {
         std::vector<int> members;           // piece numbers, ascending; their anchors ascend too
         std::vector<int> places;            // anchors where the shape fits between the walls
@@ -165,6 +182,8 @@ private:
     std::vector<std::array<Key, playCells>> weight_;
     Mask walls_ = 0;
     Position start_;
+    std::array<std::string, boardSide> startRows_, goalRows_; // as read, for regions()
+    std::uint64_t positionCount_ = 1;
     bool goalReachable_ = true;                   // false if a goal square can never match
     Mask goalEmpty_ = 0;                          // squares the goal wants empty
     std::vector<std::pair<int, Mask>> goalCells_; // piece and the squares it must cover
@@ -187,23 +206,28 @@ constexpr bool slideAllowed(Mask piece, Mask others, int direction) {
     }
 }
 
-inline Key Puzzle::placedKey(const Position& p, Key key, int k, int anchor) const {
-    // As place: the pieces the moved one overtakes shift one rank each, keeping their anchors.
+inline int Puzzle::place(Position& p, Key& key, int k, int anchor) const {
     const std::vector<int>& members = groups_[pieces_[k].group].members;
-    const auto& weight = weight_;
     int j = rank_[k];
-    key -= weight[k][p.anchor[k]];
-    while (j > 0 && p.anchor[members[j - 1]] > anchor) {
+    auto at = static_cast<std::uint8_t>(anchor);
+    key -= weight_[k][p.anchor[k]];
+    // The moved piece passes the members it overtakes; each of them shifts one rank, keeping its
+    // anchor.
+    while (j > 0 && p.anchor[members[j - 1]] > at) {
         int passed = members[j - 1], here = members[j];
-        key += weight[here][p.anchor[passed]] - weight[passed][p.anchor[passed]];
+        key += weight_[here][p.anchor[passed]] - weight_[passed][p.anchor[passed]];
+        p.anchor[here] = p.anchor[passed];
         --j;
     }
-    while (j + 1 < static_cast<int>(members.size()) && p.anchor[members[j + 1]] < anchor) {
+    while (j + 1 < static_cast<int>(members.size()) && p.anchor[members[j + 1]] < at) {
         int passed = members[j + 1], here = members[j];
-        key += weight[here][p.anchor[passed]] - weight[passed][p.anchor[passed]];
+        key += weight_[here][p.anchor[passed]] - weight_[passed][p.anchor[passed]];
+        p.anchor[here] = p.anchor[passed];
         ++j;
     }
-    return key + weight[members[j]][anchor];
+    p.anchor[members[j]] = at;
+    key += weight_[members[j]][at];
+    return members[j];
 }
 
 template <class F> void Puzzle::forEachSlide(const Position& p, F&& f) const {

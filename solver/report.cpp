@@ -3,6 +3,7 @@
 
 #include "app/form1.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace nudgeboard::solver {
@@ -43,6 +44,11 @@ std::string againstPar(int count, int par) {
     return std::to_string(count - par) + " above par";
 }
 
+// "1 slide", "2 slides".
+std::string counted(int n, const std::string& thing) {
+    return std::to_string(n) + " " + thing + (n == 1 ? "" : "s");
+}
+
 std::string countText(const Solution& s) {
     switch (s.outcome) {
     case Solution::Outcome::Solved:
@@ -60,26 +66,75 @@ LevelTitle LevelTitle::builtIn(int number) {
     return {number, std::string(Form1::levelName(number)), Form1::levelPar(number)};
 }
 
-LevelReport solveLevel(int level) {
+LevelReport solveLevel(int level, const Limits& limits) {
     auto puzzle = Puzzle::builtIn(level);
     if (!puzzle)
         return {LevelTitle::builtIn(level), {}, {}};
-    return solveLevel(*puzzle, LevelTitle::builtIn(level));
+    return solveLevel(*puzzle, LevelTitle::builtIn(level), limits);
 }
 
-LevelReport solveLevel(const Puzzle& puzzle, LevelTitle title) {
-    LevelReport report{std::move(title), solve(puzzle, Metric::Moves), {}};
+LevelReport solveLevel(const Puzzle& puzzle, LevelTitle title, const Limits& limits) {
+    LevelReport report{std::move(title), solve(puzzle, Metric::Moves, limits), {}};
     // Every solution counts both ways: with none by moves there is none by slides.
-    if (report.moves.outcome == Solution::Outcome::Solved)
-        report.slides = solve(puzzle, Metric::Slides);
-    else
+    if (report.moves.outcome == Solution::Outcome::Solved) {
+        Limits left = limits;
+        left.maxSeconds -= report.moves.seconds;
+        report.slides = solve(puzzle, Metric::Slides, left);
+    } else {
         report.slides.outcome = report.moves.outcome;
+        report.slides.ranOut = report.moves.ranOut;
+    }
     return report;
 }
 
+int displayWidth(std::string_view text) {
+    int width = 0;
+    for (std::size_t i = 0; i < text.size();) {
+        auto byte = [&](std::size_t j) {
+            return j < text.size() ? static_cast<unsigned char>(text[j]) & 0x3Fu : 0u;
+        };
+        unsigned lead = static_cast<unsigned char>(text[i]);
+        char32_t c = lead;
+        std::size_t length = 1;
+        if (lead >= 0xF0) {
+            c = ((lead & 0x07u) << 18) | (byte(i + 1) << 12) | (byte(i + 2) << 6) | byte(i + 3);
+            length = 4;
+        } else if (lead >= 0xE0) {
+            c = ((lead & 0x0Fu) << 12) | (byte(i + 1) << 6) | byte(i + 2);
+            length = 3;
+        } else if (lead >= 0xC0) {
+            c = ((lead & 0x1Fu) << 6) | byte(i + 1);
+            length = 2;
+        }
+        i += length;
+        auto in = [c](char32_t from, char32_t to) { return c >= from && c <= to; };
+        if (in(0x0300, 0x036F) || in(0x1AB0, 0x1AFF) || in(0x1DC0, 0x1DFF) || in(0x200B, 0x200F) ||
+            in(0x20D0, 0x20FF) || in(0xFE00, 0xFE0F) || in(0xFE20, 0xFE2F))
+            continue;
+        bool wide = in(0x1100, 0x115F) || in(0x2E80, 0x303E) || in(0x3041, 0x33FF) ||
+                    in(0x3400, 0x4DBF) || in(0x4E00, 0x9FFF) || in(0xA000, 0xA4CF) ||
+                    in(0xAC00, 0xD7A3) || in(0xF900, 0xFAFF) || in(0xFE30, 0xFE4F) ||
+                    in(0xFF00, 0xFF60) || in(0xFFE0, 0xFFE6) || in(0x1F300, 0x1F64F) ||
+                    in(0x1F900, 0x1F9FF) || in(0x20000, 0x3FFFD);
+        width += wide ? 2 : 1;
+    }
+    return width;
+}
+
 std::string tableText(const std::vector<LevelReport>& reports) {
-    std::string text = format("%2s  %-16s %4s %6s %7s %10s %8s  %s\n", "#", "Level", "Par", "Moves",
-                              "Slides", "Positions", "Seconds", "Fewest moves");
+    // Columns as wide as the longest name and the largest par, counted as a terminal shows them.
+    int nameWidth = 16, parWidth = 4;
+    for (const auto& r : reports) {
+        nameWidth = std::max(nameWidth, displayWidth(r.title.name));
+        parWidth = std::max(parWidth, static_cast<int>(std::to_string(r.title.par).size()));
+    }
+    auto padded = [](const std::string& text, int width) {
+        return text +
+               std::string(static_cast<std::size_t>(std::max(0, width - displayWidth(text))), ' ');
+    };
+    std::string text =
+        format("%2s  %s %*s %6s %7s %10s %8s  %s\n", "#", padded("Level", nameWidth).c_str(),
+               parWidth, "Par", "Moves", "Slides", "Positions", "Seconds", "Fewest moves");
     std::string below;
     for (const auto& r : reports) {
         int par = r.title.par;
@@ -88,8 +143,9 @@ std::string tableText(const std::vector<LevelReport>& reports) {
                                  : countText(r.slides);
         bool solved = r.moves.outcome == Solution::Outcome::Solved;
         std::string number = r.title.number > 0 ? std::to_string(r.title.number) : "-";
-        text += format("%2s  %-16s %4d %6s %7s %10llu %8.3f  %s\n", number.c_str(),
-                       r.title.name.c_str(), par, countText(r.moves).c_str(), slides.c_str(),
+        text += format("%2s  %s %*d %6s %7s %10llu %8.3f  %s\n", number.c_str(),
+                       padded(r.title.name, nameWidth).c_str(), parWidth, par,
+                       countText(r.moves).c_str(), slides.c_str(),
                        static_cast<unsigned long long>(r.moves.states + r.slides.states),
                        r.moves.seconds + r.slides.seconds,
                        solved ? againstPar(r.moves.moves, par).c_str() : "unsolved");
@@ -113,12 +169,22 @@ std::string planText(const LevelTitle& title, const Solution& solution, Metric m
                       solution.outcome == Solution::Outcome::NoSolution
                           ? "no sequence of moves reaches the goal"
                           : "the search gave up before finding a solution");
+    std::string moves = counted(solution.moves, "counted move");
+    std::string slides = counted(solution.slides, "slide");
     std::string text =
         metric == Metric::Moves
-            ? format("%s, par %d: %d counted moves (%s), %d slides.\n", level.c_str(), par,
-                     solution.moves, againstPar(solution.moves, par).c_str(), solution.slides)
-            : format("%s, par %d: %d slides, the fewest; %d counted moves (%s).\n", level.c_str(),
-                     par, solution.slides, solution.moves, againstPar(solution.moves, par).c_str());
+            ? format("%s, par %d: %s (%s), %s.\n", level.c_str(), par, moves.c_str(),
+                     againstPar(solution.moves, par).c_str(), slides.c_str())
+            : format("%s, par %d: %s, the fewest; %s (%s).\n", level.c_str(), par, slides.c_str(),
+                     moves.c_str(), againstPar(solution.moves, par).c_str());
+    // The game checks the goal when an arrow key is released, so even a start that is its own
+    // goal needs one key.
+    if (solution.steps.empty())
+        return text +
+               "The start already matches the goal: release any arrow key once, with or\n"
+               "without a piece selected.\n"
+               "SOLVED!! " +
+               counterText(solution.moves, par) + "\n";
     text += "Click the cell (row and column from 1 at the top left of the play board),\n"
             "then release the arrow keys.\n";
     // A counted move lasts as long as one piece keeps sliding: the next click starts another.

@@ -4,6 +4,7 @@
 #include "solver/search.h"
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace nudgeboard::solver {
@@ -23,9 +24,14 @@ struct LevelReport {
 };
 
 // Solves built-in level 1..8 both ways.
-LevelReport solveLevel(int level);
-// Solves a puzzle both ways; with no solution by moves, the slides search is left out.
-LevelReport solveLevel(const Puzzle& puzzle, LevelTitle title);
+LevelReport solveLevel(int level, const Limits& limits = {});
+// Solves a puzzle both ways, the two searches within one time limit; with no solution by moves,
+// the slides search is left out.
+LevelReport solveLevel(const Puzzle& puzzle, LevelTitle title, const Limits& limits = {});
+
+// The columns a terminal gives a UTF-8 text: combining marks none, wide East Asian characters
+// and emoji two, others one.
+int displayWidth(std::string_view text);
 
 // The table: one header line, one line per level, then a note on what lies below par.
 std::string tableText(const std::vector<LevelReport>& reports);

@@ -14,9 +14,11 @@
 // solution is skipped.
 #include "solver/search.h"
 #include "solver/bigalloc.h"
+#include "solver/crew.h"
 
 #include <algorithm>
 #include <chrono>
+#include <limits>
 #include <map>
 #include <thread>
 
@@ -30,10 +32,11 @@ constexpr int noPiece = -1;
 // else the two cores keep taking the shared line from each other.
 constexpr std::size_t cacheLine = 64;
 
-// Every position stored with the fewest steps known from the start to it.
+// Every position stored with the fewest steps known from the start to it. Keys and their depths
+// lie six to a cache line: a lookup, which nearly always misses the cache, misses it once.
 class alignas(cacheLine) PositionTable {
 public:
-    PositionTable() : keys_(std::size_t{1} << 16, free), depths_(keys_.size()) {}
+    PositionTable() : lines_(std::size_t{1} << 8) {}
 
     static std::uint64_t hash(Key key) {
         std::uint64_t h = key * 0x9E3779B97F4A7C15ULL;
@@ -44,8 +47,7 @@ public:
 
     void prefetch(std::uint64_t h) const {
 #if defined(__GNUC__)
-        __builtin_prefetch(&keys_[h & (keys_.size() - 1)]);
-        __builtin_prefetch(&depths_[h & (keys_.size() - 1)]);
+        __builtin_prefetch(&lines_[h & (lines_.size() - 1)]);
 #else
         (void)h;
 #endif
@@ -55,58 +57,63 @@ public:
 
     // Stores the key at `depth` unless it is there already at that depth or less.
     Filed add(Key key, std::uint64_t h, int depth) {
-        if (4 * (size_ + 1) > 3 * keys_.size())
+        if (4 * (size_ + 1) > 3 * perLine * lines_.size())
             grow();
-        std::size_t s = find(key, h);
-        if (keys_[s] == free) {
-            keys_[s] = key;
-            depths_[s] = static_cast<std::uint16_t>(depth);
+        auto [line, i] = find(key, h);
+        Line& l = lines_[line];
+        if (l.keys[i] == free) {
+            l.keys[i] = key;
+            l.depths[i] = static_cast<std::uint16_t>(depth);
             ++size_;
             return Filed::New;
         }
-        if (depths_[s] <= depth)
+        if (l.depths[i] <= depth)
             return Filed::Known;
-        depths_[s] = static_cast<std::uint16_t>(depth);
+        l.depths[i] = static_cast<std::uint16_t>(depth);
         return Filed::Nearer;
     }
 
     // The stored depth of a key, -1 if the key is not stored.
     int depth(Key key) const {
-        std::size_t s = find(key, hash(key));
-        return keys_[s] == free ? -1 : depths_[s];
+        auto [line, i] = find(key, hash(key));
+        const Line& l = lines_[line];
+        return l.keys[i] == free ? -1 : l.depths[i];
     }
 
 private:
     static constexpr Key free = ~Key{0}; // no key: keys stay below 2^62
+    static constexpr int perLine = 6;
 
-    // The slot holding the key, or the free slot where it belongs.
-    std::size_t find(Key key, std::uint64_t h) const {
-        std::size_t mask = keys_.size() - 1;
-        std::size_t s = h & mask;
-        while (keys_[s] != free && keys_[s] != key)
-            s = (s + 1) & mask;
-        return s;
-    }
+    struct alignas(cacheLine) Line {
+        Line() { keys.fill(free); }
+        std::array<Key, perLine> keys;
+        std::array<std::uint16_t, perLine> depths{};
+    };
 
-    void grow() {
-        std::vector<Key, BigAllocator<Key>> oldKeys(keys_.size() * 2, free);
-        std::vector<std::uint16_t, BigAllocator<std::uint16_t>> oldDepths(oldKeys.size());
-        oldKeys.swap(keys_);
-        oldDepths.swap(depths_);
-        std::size_t mask = keys_.size() - 1;
-        for (std::size_t i = 0; i < oldKeys.size(); ++i) {
-            if (oldKeys[i] == free)
-                continue;
-            std::size_t s = hash(oldKeys[i]) & mask;
-            while (keys_[s] != free)
-                s = (s + 1) & mask;
-            keys_[s] = oldKeys[i];
-            depths_[s] = oldDepths[i];
+    // The line and place holding the key, or the free place where it belongs.
+    std::pair<std::size_t, int> find(Key key, std::uint64_t h) const {
+        std::size_t mask = lines_.size() - 1;
+        for (std::size_t line = h & mask;; line = (line + 1) & mask) {
+            const Line& l = lines_[line];
+            for (int i = 0; i < perLine; ++i)
+                if (l.keys[i] == key || l.keys[i] == free)
+                    return {line, i};
         }
     }
 
-    std::vector<Key, BigAllocator<Key>> keys_;
-    std::vector<std::uint16_t, BigAllocator<std::uint16_t>> depths_;
+    void grow() {
+        std::vector<Line, BigAllocator<Line>> old(lines_.size() * 2);
+        old.swap(lines_);
+        for (const Line& o : old)
+            for (int i = 0; i < perLine; ++i)
+                if (o.keys[i] != free) {
+                    auto [line, j] = find(o.keys[i], hash(o.keys[i]));
+                    lines_[line].keys[j] = o.keys[i];
+                    lines_[line].depths[j] = o.depths[i];
+                }
+    }
+
+    std::vector<Line, BigAllocator<Line>> lines_;
     std::size_t size_ = 0;
 };
 
@@ -195,6 +202,16 @@ int boundChange(const Puzzle& puzzle, Metric metric, int k, int a, int b) {
     return metric == Metric::Slides ? after - before : (after > 0) - (before > 0);
 }
 
+// How much depth plus bound grows with a step of piece k from anchor a to anchor b: 0, 1 or 2,
+// since a step moves one piece.
+int riseOf(const Puzzle& puzzle, Metric metric, int k, int a, int b) {
+    int rise = 1 + boundChange(puzzle, metric, k, a, b);
+    if (rise < 0 || rise > 2)
+        throw InternalError("the lower bound changed by " + std::to_string(rise - 1) +
+                            " in one step");
+    return rise;
+}
+
 // A stored position still to expand, as reached (not as its mirror image: the image's
 // neighbours are the images of its neighbours, and they share their keys).
 struct Entry {
@@ -205,7 +222,9 @@ struct Entry {
 };
 using Entries = std::vector<Entry, BigAllocator<Entry>>;
 struct alignas(cacheLine) Shard : Entries {};
-using Bucket = std::array<Shard, 2>; // by the shard of the position's key
+// Positions are split into shards by the top bits of their key's hash, one shard per worker.
+constexpr int maxShards = 8;
+using Bucket = std::array<Shard, maxShards>; // by the shard of the position's key
 
 // A position one step from a stored one: piece `piece` of entry `parent` moved to `anchor`.
 // The position itself is built only if its key is new.
@@ -216,30 +235,61 @@ struct Candidate {
     std::uint8_t anchor;
     std::uint8_t rise; // how much depth plus bound grows: 0, 1 or 2
 };
+using Candidates = std::vector<Candidate, BigAllocator<Candidate>>;
+
+// As many shards as the machine has cores, a power of two.
+int shardBitsForMachine() {
+    unsigned cores = std::thread::hardware_concurrency();
+    int bits = 0;
+    while ((2u << bits) <= cores && (1 << (bits + 1)) <= maxShards)
+        ++bits;
+    return bits;
+}
 
 class Search {
 public:
     Search(const Puzzle& puzzle, Metric metric, const Limits& limits)
-        : puzzle_(puzzle), metric_(metric), limits_(limits), mirror_(puzzle.mirrorSymmetric()) {}
+        : puzzle_(puzzle), metric_(metric), limits_(limits), bound_(limits.maxBytes),
+          mirror_(puzzle.mirrorSymmetric()), shardBits_(shardBitsForMachine()),
+          shards_(1 << shardBits_), crew_(shards_) {}
 
     Solution run();
 
 private:
-    // Two cores: positions are split in two shards by the top bit of their hash. A bucket goes
-    // in chunks, each chunk in two phases that both threads share: first both expand half the
-    // chunk's positions into candidates sorted by shard, then each files its own shard's
-    // candidates. No table is shared between threads, and the result does not depend on timing.
-    static int shardOf(std::uint64_t hash) { return static_cast<int>(hash >> 63); }
+    // One shard and one worker per core. A bucket goes in chunks, each chunk in two phases that
+    // all workers share: first each expands its part of the chunk's positions into candidates
+    // sorted by shard, then each files its own shard's candidates. No table is shared between
+    // threads, and the result does not depend on timing.
+    int shardOf(std::uint64_t hash) const {
+        return shardBits_ == 0 ? 0 : static_cast<int>(hash >> (64 - shardBits_));
+    }
 
     struct alignas(cacheLine) Worker {
-        std::array<std::vector<Candidate>, 2> byShard; // the expand phase's output
-        bool goal = false;                             // the file phase met a goal
+        std::array<Candidates, maxShards> byShard; // the expand phase's output
+        bool goal = false;                         // the file phase met a goal
         Key goalKey = 0;
         bool finishing = false; // the expand phase made a goal at the bucket's own order
     };
 
-    std::size_t stored() const { return tables_[0].size() + tables_[1].size(); }
+    std::size_t stored() const {
+        std::size_t n = 0;
+        for (int s = 0; s < shards_; ++s)
+            n += tables_[s].size();
+        return n;
+    }
     int depthOf(Key key) const { return tables_[shardOf(PositionTable::hash(key))].depth(key); }
+    // The entry at place `index` of a bucket read shard after shard.
+    const Entry& entryAt(const Bucket& batch, std::size_t index) const {
+        int s = 0;
+        while (index >= batch[s].size()) {
+            index -= batch[s].size();
+            if (++s == shards_)
+                throw InternalError("a candidate names a position its bucket does not hold");
+        }
+        return batch[s][index];
+    }
+    // Gives up on time, and reports progress, between chunks.
+    bool outOfTime();
     // Stores the start and queues it.
     void open(const Entry& e, Key settled, int depth, int bound);
 
@@ -260,12 +310,26 @@ private:
     const Puzzle& puzzle_;
     Metric metric_;
     Limits limits_;
+    // The memory bound, set before the first table is made and released however the search ends.
+    struct Bound {
+        explicit Bound(std::size_t bytes) { BigMemory::bind(bytes); }
+        ~Bound() { BigMemory::unbind(); }
+        Bound(const Bound&) = delete;
+        Bound& operator=(const Bound&) = delete;
+    } bound_;
     bool mirror_;
-    std::array<PositionTable, 2> tables_;
+    int shardBits_;
+    int shards_;
+    Crew crew_;
+    std::chrono::steady_clock::time_point begun_ = std::chrono::steady_clock::now();
+    std::chrono::steady_clock::time_point reported_ = begun_;
+    bool timedOut_ = false;
+    int depth_ = 0; // being expanded
+    std::array<PositionTable, maxShards> tables_;
     // Positions to expand by (depth + bound, -depth): the next bucket comes first, and within a
     // value of depth plus bound the deepest, which lies nearest a goal.
     std::map<std::pair<int, int>, Bucket> buckets_;
-    std::array<Worker, 2> workers_;
+    std::array<Worker, maxShards> workers_;
     bool goal_ = false;
     Key goalKey_ = 0;
     int goalDepth_ = 0;
@@ -293,7 +357,7 @@ void Search::expand(std::size_t index, const Entry& e, int depth, int order, Wor
         if (mirror_)
             key = std::min(key, puzzle_.placedKey(image, imageKey, images[k],
                                                   puzzle_.mirrorAnchor(k, anchor)));
-        int rise = 1 + boundChange(puzzle_, metric_, k, p.anchor[k], anchor);
+        int rise = riseOf(puzzle_, metric_, k, p.anchor[k], anchor);
         w.finishing = w.finishing || (rise == 0 && order == depth + 1);
         w.byShard[shardOf(PositionTable::hash(key))].push_back(
             {key, static_cast<std::uint32_t>(index), static_cast<std::uint8_t>(k),
@@ -306,8 +370,8 @@ void Search::file(int shard, const Bucket& batch, int depth, int order,
     Worker& w = workers_[shard];
     PositionTable& table = tables_[shard];
     // Nearly every lookup misses the cache, so the slots are fetched ahead.
-    for (const Worker& from : workers_) {
-        const auto& list = from.byShard[shard];
+    for (int t = 0; t < shards_; ++t) {
+        const auto& list = workers_[t].byShard[shard];
         for (std::size_t at = 0; at < list.size(); at += 64) {
             std::size_t end = std::min(list.size(), at + 64);
             for (std::size_t i = at; i < end; ++i)
@@ -317,9 +381,7 @@ void Search::file(int shard, const Bucket& batch, int depth, int order,
                 auto filed = table.add(c.key, PositionTable::hash(c.key), depth + 1);
                 if (filed == PositionTable::Filed::Known)
                     continue;
-                std::size_t first = batch[0].size();
-                const Entry& parent =
-                    c.parent < first ? batch[0][c.parent] : batch[1][c.parent - first];
+                const Entry& parent = entryAt(batch, c.parent);
                 Entry& e = (*targets[c.rise])[shard].emplace_back(parent);
                 e.cameFrom = parent.position.anchor[c.piece];
                 e.last =
@@ -334,43 +396,57 @@ void Search::file(int shard, const Bucket& batch, int depth, int order,
     }
 }
 
+bool Search::outOfTime() {
+    auto now = std::chrono::steady_clock::now();
+    double seconds = std::chrono::duration<double>(now - begun_).count();
+    if (seconds > limits_.maxSeconds)
+        timedOut_ = true;
+    if (limits_.onProgress && now - reported_ > std::chrono::milliseconds(250)) {
+        reported_ = now;
+        limits_.onProgress({stored(), depth_, seconds, BigMemory::held.load()});
+    }
+    return timedOut_;
+}
+
 void Search::expandBucket(const Bucket& batch, int depth, int order) {
     // Every step goes one deeper and raises depth plus bound by 0, 1 or 2.
     std::array<Bucket*, 3> targets;
     for (int rise = 0; rise < 3; ++rise)
         targets[rise] = &buckets_[{order + rise, -(depth + 1)}];
-    auto bothThreads = [](std::size_t work, auto&& task) {
-        if (work < 4096) { // a thread costs more than a small chunk
-            task(0);
-            task(1);
-            return;
-        }
-        std::thread other(task, 1);
-        task(0);
-        other.join();
-    };
-    std::size_t first = batch[0].size(), total = first + batch[1].size();
+    std::size_t total = 0;
+    for (int s = 0; s < shards_; ++s)
+        total += batch[s].size();
     constexpr std::size_t chunk = 1 << 15;
     // A goal found at `order` is the optimum at once; one found deeper only once nothing
     // shallower is left.
-    for (std::size_t from = 0;
-         from < total && !(goal_ && goalDepth_ == order) && stored() < limits_.maxStates;
+    for (std::size_t from = 0; from < total && !(goal_ && goalDepth_ == order) && !outOfTime();
          from += chunk) {
-        std::size_t to = std::min(total, from + chunk), middle = from + (to - from) / 2;
-        bothThreads(to - from, [&](int t) {
+        std::size_t to = std::min(total, from + chunk);
+        // Waking the workers costs more than a small chunk.
+        int parts = to - from < 1024 ? 1 : shards_;
+        crew_.run(parts, [&](int t) {
             Worker& w = workers_[t];
+            std::size_t begin = from + (to - from) * t / parts;
+            std::size_t end = from + (to - from) * (t + 1) / parts;
             // A goal at this order is the optimum: the rest of the bucket need not be expanded.
-            for (std::size_t i = t == 0 ? from : middle; i < (t == 0 ? middle : to) && !w.finishing;
-                 ++i) {
+            for (std::size_t i = begin; i < end && !w.finishing; ++i) {
                 // An entry of a position queued again nearer the start was expanded from there
                 // already, in an earlier bucket: its steps all file as known, harmlessly.
-                expand(i, i < first ? batch[0][i] : batch[1][i - first], depth, order, w);
+                expand(i, entryAt(batch, i), depth, order, w);
             }
         });
-        bothThreads(to - from, [&](int t) { file(t, batch, depth, order, targets); });
-        for (Worker& w : workers_) {
-            w.byShard[0].clear();
-            w.byShard[1].clear();
+        crew_.run(parts == 1 ? 1 : shards_, [&](int t) {
+            if (parts == 1) {
+                for (int s = 0; s < shards_; ++s)
+                    file(s, batch, depth, order, targets);
+            } else {
+                file(t, batch, depth, order, targets);
+            }
+        });
+        for (int t = 0; t < shards_; ++t) {
+            Worker& w = workers_[t];
+            for (int s = 0; s < shards_; ++s)
+                w.byShard[s].clear();
             if (w.goal && (!goal_ || goalDepth_ > depth + 1)) {
                 goal_ = true;
                 goalKey_ = w.goalKey;
@@ -380,9 +456,13 @@ void Search::expandBucket(const Bucket& batch, int depth, int order) {
             w.finishing = false;
         }
     }
-    for (int rise = 0; rise < 3; ++rise)
-        if ((*targets[rise])[0].empty() && (*targets[rise])[1].empty())
+    for (int rise = 0; rise < 3; ++rise) {
+        bool empty = true;
+        for (int s = 0; s < shards_; ++s)
+            empty = empty && (*targets[rise])[s].empty();
+        if (empty)
             buckets_.erase({order + rise, -(depth + 1)});
+    }
 }
 
 std::vector<Key> Search::traceBack(Key goal, int depth) const {
@@ -404,6 +484,9 @@ std::vector<Key> Search::traceBack(Key goal, int depth) const {
                 before = key;
             }
         });
+        if (!found)
+            throw InternalError("the trace back from the goal found no stored position at depth " +
+                                std::to_string(at - 1));
         chain.push_back(before);
     }
     std::reverse(chain.begin(), chain.end());
@@ -415,7 +498,10 @@ void Search::collectSteps(const std::vector<Key>& chain, Solution& out) const {
     int lastPiece = noPiece; // numbered in the position before the current run
     Position p = puzzle_.start();
     Key key = puzzle_.pack(p);
-    for (std::size_t i = 0; i + 1 < chain.size(); ++i) {
+    // The game declares the level solved at the first key release that shows the goal, and
+    // takes no key after it: a run that passes the goal on its way ends there.
+    bool solved = puzzle_.isGoal(p);
+    for (std::size_t i = 0; i + 1 < chain.size() && !solved; ++i) {
         bool found = false;
         Position after = p;
         Key afterKey = key;
@@ -433,6 +519,10 @@ void Search::collectSteps(const std::vector<Key>& chain, Solution& out) const {
             for (int d : path) {
                 out.steps.push_back({puzzle_.clickCell(at, k), arrows[d].keyCode});
                 at = puzzle_.slid(at, k, d);
+                if (puzzle_.isGoal(at)) {
+                    solved = true;
+                    break;
+                }
             }
             if (k != lastPiece)
                 ++out.moves;
@@ -440,59 +530,108 @@ void Search::collectSteps(const std::vector<Key>& chain, Solution& out) const {
             after = q;
             afterKey = qKey;
         });
+        if (!found)
+            throw InternalError("the solution's step " + std::to_string(i + 1) +
+                                " leads to no stored position");
         p = after;
         key = afterKey;
     }
     out.slides = static_cast<int>(out.steps.size());
+    // The search's own count must be the listing's: a goal before the end of the chain would
+    // mean a shorter solution it missed.
+    int length = metric_ == Metric::Moves ? out.moves : out.slides;
+    if (!solved || length != static_cast<int>(chain.size()) - 1)
+        throw InternalError("the listed solution takes " + std::to_string(length) + " steps to " +
+                            (solved ? "the goal" : "no goal") + ", the search found " +
+                            std::to_string(chain.size() - 1));
 }
 
 Solution Search::run() {
-    auto begun = std::chrono::steady_clock::now();
     Solution out;
-    const Position& start = puzzle_.start();
-    int startBound = puzzle_.goalReachable() ? boundOf(puzzle_, metric_, start) : Puzzle::never;
-    if (startBound < Puzzle::never) {
-        Key startKey = puzzle_.pack(start);
-        Key settled = puzzle_.settledKey(start, startKey);
-        open({start, startKey, noPiece}, settled, 0, startBound);
-        if (startBound == 0) {
-            goal_ = true;
-            goalKey_ = settled;
+    try {
+        const Position& start = puzzle_.start();
+        int startBound = puzzle_.goalReachable() ? boundOf(puzzle_, metric_, start) : Puzzle::never;
+        if (startBound < Puzzle::never) {
+            Key startKey = puzzle_.pack(start);
+            Key settled = puzzle_.settledKey(start, startKey);
+            open({start, startKey, noPiece}, settled, 0, startBound);
+            if (startBound == 0) {
+                goal_ = true;
+                goalKey_ = settled;
+            }
         }
-    }
-    bool gaveUp = false;
-    while (!buckets_.empty()) {
-        auto [order, negativeDepth] = buckets_.begin()->first;
-        int depth = -negativeDepth;
-        if (goal_ && goalDepth_ <= order)
-            break; // nothing left could reach a goal sooner
-        if (depth >= deepest) {
-            gaveUp = true;
-            break;
+        while (!buckets_.empty() && out.ranOut == Solution::Shortage::None) {
+            auto [order, negativeDepth] = buckets_.begin()->first;
+            int depth = -negativeDepth;
+            if (goal_ && goalDepth_ <= order)
+                break; // nothing left could reach a goal sooner
+            if (depth >= deepest) {
+                out.ranOut = Solution::Shortage::Depth;
+                break;
+            }
+            depth_ = depth;
+            Bucket batch = std::move(buckets_.begin()->second);
+            buckets_.erase(buckets_.begin());
+            expandBucket(batch, depth, order);
+            if (timedOut_ && !(goal_ && goalDepth_ == order))
+                out.ranOut = Solution::Shortage::Time;
         }
-        Bucket batch = std::move(buckets_.begin()->second);
-        buckets_.erase(buckets_.begin());
-        expandBucket(batch, depth, order);
-        if (stored() >= limits_.maxStates && !(goal_ && goalDepth_ == order)) {
-            gaveUp = true;
-            break;
-        }
+        if (out.ranOut == Solution::Shortage::None && goal_)
+            collectSteps(traceBack(goalKey_, goalDepth_), out);
+    } catch (const std::bad_alloc&) {
+        out.ranOut =
+            BigMemory::refused ? Solution::Shortage::Memory : Solution::Shortage::SystemMemory;
     }
     out.states = stored();
-    if (gaveUp) {
+    out.peakBytes = BigMemory::peak.load();
+    if (out.ranOut != Solution::Shortage::None) {
         out.outcome = Solution::Outcome::GaveUp;
+        out.steps.clear();
+        out.moves = out.slides = 0;
     } else if (goal_) {
         out.outcome = Solution::Outcome::Solved;
-        collectSteps(traceBack(goalKey_, goalDepth_), out);
     }
-    out.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - begun).count();
+    out.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - begun_).count();
     return out;
 }
 
 } // namespace
 
 Solution solve(const Puzzle& puzzle, Metric metric, const Limits& limits) {
-    return Search(puzzle, metric, limits).run();
+    Puzzle::Regions regions = puzzle.regions();
+    if (!regions.impossible && regions.parts.empty())
+        return Search(puzzle, metric, limits).run();
+    // Regions no piece can leave solve one after the other; the smallest first, so that one
+    // with no solution ends the search soonest.
+    Solution out;
+    if (regions.impossible)
+        return out;
+    std::vector<const Puzzle*> parts;
+    for (const Puzzle& part : regions.parts)
+        parts.push_back(&part);
+    std::stable_sort(parts.begin(), parts.end(), [](const Puzzle* a, const Puzzle* b) {
+        return a->positionCount() < b->positionCount();
+    });
+    out.outcome = Solution::Outcome::Solved;
+    for (const Puzzle* part : parts) {
+        Limits left = limits;
+        left.maxSeconds = limits.maxSeconds - out.seconds;
+        Solution s = Search(*part, metric, left).run();
+        out.states += s.states;
+        out.seconds += s.seconds;
+        out.peakBytes = std::max(out.peakBytes, s.peakBytes);
+        if (s.outcome != Solution::Outcome::Solved) {
+            s.states = out.states;
+            s.seconds = out.seconds;
+            s.peakBytes = out.peakBytes;
+            return s;
+        }
+        // Each part's pieces are its own, so its first run always counts a new move.
+        out.moves += s.moves;
+        out.slides += s.slides;
+        out.steps.insert(out.steps.end(), s.steps.begin(), s.steps.end());
+    }
+    return out;
 }
 
 } // namespace nudgeboard::solver

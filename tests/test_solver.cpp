@@ -316,9 +316,45 @@ TEST(SolverInput, BadLevelsAreRefusedOrUnsolvable) {
     Solution none = solve(*done, Metric::Moves);
     EXPECT_EQ(none.outcome, Solution::Outcome::Solved);
     EXPECT_TRUE(none.steps.empty());
-    // A search that may not store enough positions says it gave up.
-    Solution cut = solve(builtIn(2), Metric::Moves, Limits{1000});
+}
+
+// A search gives up, saying on what, at its memory bound (counted in the bytes its tables
+// hold) or its time limit; the steps of a level walls part in two are each part's optimum.
+TEST(SolverSearch, LimitsAndRegions) {
+    // Pieces 1 and 2 of a 4 x 4 block swapped: half of its positions, which no play reaches.
+    auto parity = Puzzle::fromLayouts({"######", "#1234#", "#5678#", "#9ABC#", "#DEF*#", "######"},
+                                      {"######", "#2134#", "#5678#", "#9ABC#", "#DEF*#", "######"});
+    ASSERT_TRUE(parity.has_value());
+    Limits small;
+    small.maxBytes = std::size_t{8} << 20;
+    Solution cut = solve(*parity, Metric::Moves, small);
     EXPECT_EQ(cut.outcome, Solution::Outcome::GaveUp);
+    EXPECT_EQ(cut.ranOut, Solution::Shortage::Memory);
+    EXPECT_LE(cut.peakBytes, small.maxBytes);
+    EXPECT_GT(cut.states, 0u);
+    Limits none;
+    none.maxSeconds = 0;
+    Solution late = solve(*parity, Metric::Slides, none);
+    EXPECT_EQ(late.outcome, Solution::Outcome::GaveUp);
+    EXPECT_EQ(late.ranOut, Solution::Shortage::Time);
+
+    // Two pieces that cannot swap in a walled-off row while eight wander the rest: the row
+    // alone shows there is no solution, without a search of the rest.
+    auto swap = Puzzle::fromLayouts({"AB****", "######", "1***7*", "*4**6*", "8**2**", "*5***3"},
+                                    {"BA????", "######", "??????", "??????", "??????", "??????"});
+    ASSERT_TRUE(swap.has_value());
+    Solution none2 = solve(*swap, Metric::Moves);
+    EXPECT_EQ(none2.outcome, Solution::Outcome::NoSolution);
+    EXPECT_LT(none2.states, 100u);
+    // Two regions with work in each: the plain search over the whole board agrees.
+    auto two = Puzzle::fromLayouts({"1****2", "######", "3*****", "******", "***4**", "******"},
+                                   {"****1?", "######", "??????", "?????3", "??????", "?4????"});
+    ASSERT_TRUE(two.has_value());
+    for (Metric m : {Metric::Moves, Metric::Slides}) {
+        Solution s = solve(*two, m);
+        ASSERT_EQ(s.outcome, Solution::Outcome::Solved);
+        EXPECT_EQ(m == Metric::Moves ? s.moves : s.slides, referenceOptimum(*two, m));
+    }
 }
 
 namespace {
@@ -334,6 +370,92 @@ std::string levelText(const Level& level) {
 
 } // namespace
 
+namespace {
+
+// Replayed with the real pieces: each step a legal slide, the goal first reached at the last,
+// the counts those of the steps.
+void expectPlaysToTheGoal(const Puzzle& puzzle, const Solution& s) {
+    Position p = puzzle.start();
+    int moves = 0, last = -1;
+    for (const Step& step : s.steps) {
+        ASSERT_FALSE(puzzle.isGoal(p)) << "a step after the goal";
+        int k = 0;
+        while (k < puzzle.pieceCount() && puzzle.clickCell(p, k) != step.cell)
+            ++k;
+        ASSERT_TRUE(puzzle.canSlide(p, k, step.keyCode - vkLeft));
+        p = puzzle.slid(p, k, step.keyCode - vkLeft);
+        moves += k != last;
+        last = k;
+    }
+    EXPECT_TRUE(puzzle.isGoal(p));
+    EXPECT_EQ(s.moves, moves);
+    EXPECT_EQ(s.slides, static_cast<int>(s.steps.size()));
+}
+
+} // namespace
+
+// Small random levels, two rows of three pieces, with squares the goal wants empty and, in half
+// of them, a place for one piece: each listing reaches the goal at its last step, with the plain search's optimum.
+TEST(SolverSearch, ListingsEndAtTheFirstGoalInSmallRandomLevels) {
+    std::mt19937 rng(2026);
+    for (int round = 0; round < 300; ++round) {
+        std::array<std::string, 6> start, goal;
+        start.fill("######");
+        goal.fill("######");
+        start[0] = start[1] = "******";
+        goal[0] = goal[1] = "??????";
+        std::vector<int> cells(12);
+        for (int i = 0; i < 12; ++i)
+            cells[i] = i;
+        std::shuffle(cells.begin(), cells.end(), rng);
+        for (int k = 0; k < 3; ++k)
+            start[cells[k] / 6][cells[k] % 6] = static_cast<char>('1' + k);
+        // Half of them only want squares cleared: a run can then pass the goal and stay in it.
+        goal[cells[3] / 6][cells[3] % 6] = round % 2 == 0 ? '1' : '*';
+        int occupied = cells[rng() % 3]; // a piece must leave it
+        goal[occupied / 6][occupied % 6] = '*';
+        auto rows = [](const std::array<std::string, 6>& r) {
+            return Layout{r[0], r[1], r[2], r[3], r[4], r[5]};
+        };
+        auto puzzle = Puzzle::fromLayouts(rows(start), rows(goal));
+        ASSERT_TRUE(puzzle.has_value());
+        for (Metric m : {Metric::Moves, Metric::Slides}) {
+            SCOPED_TRACE(start[0] + "/" + start[1] + " to " + goal[0] + "/" + goal[1]);
+            Solution s = solve(*puzzle, m);
+            ASSERT_EQ(s.outcome, Solution::Outcome::Solved);
+            expectPlaysToTheGoal(*puzzle, s);
+            EXPECT_EQ(m == Metric::Moves ? s.moves : s.slides, referenceOptimum(*puzzle, m));
+        }
+    }
+}
+
+// The table's columns line up as a terminal shows them: names beyond ASCII, wide characters and
+// a five-digit par; a listing's counts take the singular.
+TEST(SolverReport, ColumnsAlignAndCountsReadRight) {
+    LevelReport plain{LevelTitle::builtIn(1), solved(1).moves, solved(1).slides};
+    LevelReport accented = plain, wide = plain;
+    accented.title = {0,
+                      "Caf\xC3\xA9 cr\xC3\xA8me br\xC3\xBBl\xC3\xA9"
+                      "e x",
+                      32767};
+    wide.title = {0, "\xE8\xBF\xB7\xE5\xAE\xAB", 5};
+    std::string text = tableText({plain, accented, wide});
+    std::vector<int> columns; // where "20", the fewest moves of level 1, ends in each row
+    for (std::size_t at = text.find('\n') + 1; columns.size() < 3; at = text.find('\n', at) + 1) {
+        std::string row = text.substr(at, text.find('\n', at) - at);
+        columns.push_back(displayWidth(row.substr(0, row.find(" 20 ") + 3)));
+    }
+    EXPECT_EQ(columns[0], columns[1]) << text;
+    EXPECT_EQ(columns[0], columns[2]) << text;
+
+    auto over = Puzzle::fromLayouts({"######", "#1***#", "######", "######", "######", "######"},
+                                    {"######", "#*???#", "######", "######", "######", "######"});
+    ASSERT_TRUE(over.has_value());
+    std::string plan = planText({0, "Over", 5}, solve(*over, Metric::Moves), Metric::Moves);
+    EXPECT_TRUE(plan.starts_with("Level \"Over\", par 5: 1 counted move (4 below par), 1 slide.\n"))
+        << plan;
+}
+
 // Random bytes and mutated level files: each gives a fault on a line the text has, or a level
 // whose search ends with an outcome and, if solved, a solution that plays by the rules.
 TEST(SolverInput, LevelReaderSurvivesRandomAndMutatedFiles) {
@@ -346,6 +468,11 @@ TEST(SolverInput, LevelReaderSurvivesRandomAndMutatedFiles) {
             text.assign(rng() % 200, ' ');
             for (char& c : text)
                 c = static_cast<char>(rng());
+        } else if (round % 10 == 1) { // as old Mac editors and Windows ones may write it
+            std::replace(text.begin(), text.end(), '\n', '\r');
+            text = "\xEF\xBB\xBF" + text;
+        } else if (round % 10 == 2) { // a character of two bytes somewhere
+            text.insert(rng() % text.size(), "\xC3\xA9");
         }
         for (int edits = 1 + static_cast<int>(rng() % 3); edits > 0 && !text.empty(); --edits) {
             std::size_t at = rng() % text.size();
@@ -370,7 +497,11 @@ TEST(SolverInput, LevelReaderSurvivesRandomAndMutatedFiles) {
         auto level = parseLevel(text, fault);
         if (!level) {
             ++faultCount;
-            int lines = static_cast<int>(std::count(text.begin(), text.end(), '\n')) + 1;
+            // Lines end in LF, CR LF or CR: at most one line per line-end byte.
+            int lines =
+                static_cast<int>(std::count_if(text.begin(), text.end(),
+                                               [](char c) { return c == '\n' || c == '\r'; })) +
+                1;
             EXPECT_FALSE(fault.what.empty());
             EXPECT_GE(fault.line, 0);
             EXPECT_LE(fault.line, lines + 1);
@@ -383,20 +514,13 @@ TEST(SolverInput, LevelReaderSurvivesRandomAndMutatedFiles) {
             EXPECT_EQ(why, "too many positions for the solver to number");
             continue;
         }
-        Solution s = solve(*puzzle, Metric::Slides, Limits{20000});
+        Limits small;
+        small.maxBytes = std::size_t{4} << 20;
+        Solution s = solve(*puzzle, Metric::Slides, small);
         if (s.outcome != Solution::Outcome::Solved)
             continue;
         ++solvedCount;
-        // Replayed with the real pieces: each step a legal slide, the goal at the end.
-        Position p = puzzle->start();
-        for (const Step& step : s.steps) {
-            int k = 0;
-            while (k < puzzle->pieceCount() && puzzle->clickCell(p, k) != step.cell)
-                ++k;
-            ASSERT_TRUE(puzzle->canSlide(p, k, step.keyCode - vkLeft));
-            p = puzzle->slid(p, k, step.keyCode - vkLeft);
-        }
-        EXPECT_TRUE(puzzle->isGoal(p));
+        expectPlaysToTheGoal(*puzzle, s);
     }
     // Both kinds of outcome really happen.
     EXPECT_GT(solvedCount, 10);

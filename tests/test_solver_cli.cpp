@@ -1,241 +1,438 @@
-// nudgeboard-solve as a user runs it: the table, one level's keystrokes, and bad arguments.
+// nudgeboard-solve as a user runs it: the table, one level's keystrokes, bad arguments and
+// files, limits, and output that cannot be written.
 #include "board.h"
 #include "levels/catalogue.h"
 
-#include <QProcess>
-#include <QRegularExpression>
-#include <QStringList>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#if !defined(_WIN32)
+#include <sys/wait.h>
+#endif
+
 using namespace nudgeboard;
+namespace fs = std::filesystem;
 
 namespace {
 
 struct Outcome {
     int status;
-    QString out, err;
+    std::string out, err;
 };
 
-Outcome solveCommand(const QStringList& arguments) {
-    QProcess process;
-    process.start(QStringLiteral(NUDGEBOARD_SOLVE), arguments);
-    EXPECT_TRUE(process.waitForFinished(20 * 60 * 1000)) << "no exit";
-    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
+// A folder of its own for each test program, removed at the end.
+const fs::path& scratch() {
+    static const struct Folder {
+        fs::path path = fs::temp_directory_path() /
+                        ("nudgeboard-solve-test-" + std::to_string(std::random_device()()));
+        Folder() { fs::create_directories(path); }
+        ~Folder() {
+            std::error_code ignored;
+            fs::remove_all(path, ignored);
+        }
+    } folder;
+    return folder.path;
 }
 
-QStringList lines(const QString& text) {
-    return text.split('\n', Qt::SkipEmptyParts);
+std::string quoted(const std::string& s) {
+#if defined(_WIN32)
+    return "\"" + s + "\"";
+#else
+    std::string q = "'";
+    for (char c : s)
+        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+#endif
 }
 
-int keyCode(const QString& name) {
+// The program as built; under Wine a path on the build machine is seen through drive Z.
+std::string program() {
+    std::string path = NUDGEBOARD_SOLVE;
+#if defined(_WIN32)
+    if (path.starts_with("/"))
+        path = "Z:" + path;
+    for (char& c : path)
+        if (c == '/')
+            c = '\\';
+#endif
+    return path;
+}
+
+std::string slurp(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    std::string s = text.str();
+    std::erase(s, '\r'); // Windows line ends
+    return s;
+}
+
+// Runs the program; `output` is where standard output goes ("" for a file read back), and
+// `before` a shell command run first in the same shell.
+Outcome solveCommand(const std::vector<std::string>& arguments, const std::string& output = "",
+                     const std::string& before = "") {
+    fs::path out = scratch() / "out.txt", err = scratch() / "err.txt";
+    std::string command = quoted(program());
+    for (const std::string& a : arguments)
+        command += " " + quoted(a);
+    command += (output.empty() ? " > " + quoted(out.string()) : " " + output) + " 2> " +
+               quoted(err.string());
+    if (!before.empty())
+        command = before + "; exec " + command;
+#if defined(_WIN32)
+    int status = std::system(("\"" + command + "\"").c_str());
+#else
+    int raw = std::system(command.c_str());
+    int status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+#endif
+    Outcome o{status, output.empty() ? slurp(out) : "", slurp(err)};
+    fs::remove(out);
+    fs::remove(err);
+    return o;
+}
+
+std::vector<std::string> lines(const std::string& text) {
+    std::vector<std::string> all;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        if (!line.empty())
+            all.push_back(line);
+    return all;
+}
+
+bool contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+int keyCode(const std::string& name) {
     return name == "Left" ? vkLeft : name == "Up" ? vkUp : name == "Right" ? vkRight : vkDown;
 }
+
+// A level in a file's form, with a blank line between the boards and `end` for line ends.
+std::string levelFile(const Level& level, const std::string& end = "\r\n") {
+    std::string text = std::string(level.name) + end + std::to_string(level.par) + end;
+    for (const Layout* rows : {&level.start, &level.goal}) {
+        for (auto row : *rows)
+            text += std::string(row) + end;
+        text += end;
+    }
+    return text;
+}
+
+std::string written(const std::string& name, const std::string& text) {
+    fs::path path = scratch() / name;
+    std::ofstream(path, std::ios::binary) << text;
+    return path.string();
+}
+
+// Pieces 1 and 2 of a 4 x 4 block swapped: the other half of its positions, which no play
+// reaches, and too many to search.
+const std::string parity = "Parity\n10\n######\n#1234#\n#5678#\n#9ABC#\n#DEF*#\n######\n"
+                           "######\n#2134#\n#5678#\n#9ABC#\n#DEF*#\n######\n";
 
 } // namespace
 
 // A header and one row per level in menu order: name, par, and the verdict its moves call for.
 TEST(SolverCommandLine, TableListsEveryLevel) {
     Outcome run = solveCommand({});
-    ASSERT_EQ(run.status, 0) << run.err.toStdString();
-    EXPECT_TRUE(run.err.isEmpty());
-    QStringList rows = lines(run.out);
-    ASSERT_EQ(rows.size(), 1 + levelCountBuiltIn + 1) << run.out.toStdString();
-    EXPECT_TRUE(rows[0].simplified().startsWith("# Level Par Moves Slides Positions Seconds"))
-        << rows[0].toStdString();
-    QRegularExpression row(R"(^\s*(\d+)  (.+?)\s+(\d+)\s+(\d+)\s+(\d+)\s+(\d+)\s+([\d.]+)  (.+)$)");
-    QStringList below;
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(run.err.empty());
+    auto rows = lines(run.out);
+    ASSERT_EQ(rows.size(), 1u + levelCountBuiltIn + 1) << run.out;
+    EXPECT_TRUE(std::regex_search(rows[0], std::regex(R"(^ *# +Level +Par +Moves +Slides +)"
+                                                      R"(Positions +Seconds +Fewest moves$)")))
+        << rows[0];
+    std::regex row(R"(^\s*(\d+)  (.+?)\s+(\d+)\s+(\d+)\s+(\d+)\s+(\d+)\s+([\d.]+)  (.+)$)");
+    std::vector<std::string> below;
     for (int level = 1; level <= levelCountBuiltIn; ++level) {
-        SCOPED_TRACE(rows[level].toStdString());
-        auto m = row.match(rows[level]);
-        ASSERT_TRUE(m.hasMatch());
-        EXPECT_EQ(m.captured(1).toInt(), level);
-        EXPECT_EQ(m.captured(2).toStdString(), Form1::levelName(level));
-        int par = m.captured(3).toInt(), moves = m.captured(4).toInt();
+        SCOPED_TRACE(rows[level]);
+        std::smatch m;
+        ASSERT_TRUE(std::regex_match(rows[level], m, row));
+        EXPECT_EQ(std::stoi(m[1]), level);
+        EXPECT_EQ(m[2].str(), Form1::levelName(level));
+        int par = std::stoi(m[3]), moves = std::stoi(m[4]);
         EXPECT_EQ(par, Form1::levelPar(level));
         EXPECT_GT(moves, 0);
-        EXPECT_GE(m.captured(5).toInt(), moves); // never fewer slides than counted moves
-        EXPECT_GT(m.captured(6).toLongLong(), 0);
-        QString verdict = moves < par    ? QString("%1 below par").arg(par - moves)
-                          : moves == par ? QString("at par")
-                                         : QString("%1 above par").arg(moves - par);
-        EXPECT_EQ(m.captured(8), verdict);
+        EXPECT_GE(std::stoi(m[5]), moves); // never fewer slides than counted moves
+        EXPECT_GT(std::stoll(m[6]), 0);
+        std::string verdict = moves < par    ? std::to_string(par - moves) + " below par"
+                              : moves == par ? "at par"
+                                             : std::to_string(moves - par) + " above par";
+        EXPECT_EQ(m[8].str(), verdict);
         if (moves < par)
-            below << QString::number(level);
+            below.push_back(std::to_string(level));
     }
-    EXPECT_EQ(rows.last().startsWith("Solvable in fewer moves than par"), !below.isEmpty());
-    for (const QString& level : below)
-        EXPECT_TRUE(rows.last().contains(QRegularExpression("\\b" + level + " \\(")));
+    EXPECT_EQ(rows.back().starts_with("Solvable in fewer moves than par"), !below.empty());
+    for (const std::string& level : below)
+        EXPECT_TRUE(std::regex_search(rows.back(), std::regex("\\b" + level + " \\(")));
 }
 
 // The printed keystrokes, entered into the core, solve the level with the printed counter texts.
 TEST(SolverCommandLine, PrintedSolutionPlaysThroughTheCore) {
-    for (const QStringList& arguments :
-         {QStringList{"--level", "5"}, QStringList{"--level=6", "--slides"}}) {
-        SCOPED_TRACE(arguments.join(' ').toStdString());
+    for (auto [arguments, level] :
+         {std::pair{std::vector<std::string>{"--level", "5"}, 5},
+          std::pair{std::vector<std::string>{"--level=6", "--slides"}, 6}}) {
+        SCOPED_TRACE(arguments[0]);
         Outcome run = solveCommand(arguments);
-        ASSERT_EQ(run.status, 0) << run.err.toStdString();
-        int level = arguments.join(' ').contains('5') ? 5 : 6;
+        ASSERT_EQ(run.status, 0) << run.err;
         Form1 form;
         form.Show();
         form.mnuL_Click(level);
-        QRegularExpression step(
+        std::regex step(
             R"(^\s*\d+\. click row (\d), column (\d); release ([A-Za-z, ]+)\.\s+(Moves: .*)$)");
         int steps = 0;
-        for (const QString& line : lines(run.out)) {
-            auto m = step.match(line);
-            if (!m.hasMatch())
+        for (const std::string& line : lines(run.out)) {
+            std::smatch m;
+            if (!std::regex_match(line, m, step))
                 continue;
             ++steps;
             ASSERT_EQ(form.solved, 0) << "solved early";
-            form.Grid_Click(6 * (m.captured(1).toInt() - 1) + m.captured(2).toInt() - 1);
-            for (const QString& key : m.captured(3).split(", "))
-                form.Form_KeyUp(keyCode(key), 0);
-            EXPECT_EQ(form.numMoves.caption, m.captured(4).toStdString());
+            form.Grid_Click(6 * (std::stoi(m[1]) - 1) + std::stoi(m[2]) - 1);
+            std::string keys = m[3];
+            for (std::size_t at = 0; at < keys.size();) {
+                std::size_t end = std::min(keys.find(", ", at), keys.size());
+                form.Form_KeyUp(keyCode(keys.substr(at, end - at)), 0);
+                at = end + 2;
+            }
+            EXPECT_EQ(form.numMoves.caption, m[4].str());
         }
         EXPECT_GT(steps, 0);
         EXPECT_EQ(form.Nameof.caption, "SOLVED!!");
-        EXPECT_TRUE(run.out.endsWith(QString("SOLVED!! %1\n").arg(form.numMoves.caption.c_str())));
+        EXPECT_TRUE(run.out.ends_with("SOLVED!! " + form.numMoves.caption + "\n"));
     }
 }
 
 TEST(SolverCommandLine, HelpExplainsTheOptionsAndVersionIsTheProjects) {
     Outcome run = solveCommand({"--help"});
     EXPECT_EQ(run.status, 0);
-    for (const char* option : {"--level", "--slides", "--file", "--level-steps", "--version"})
-        EXPECT_TRUE(run.out.contains(option)) << option << " missing in " << run.out.toStdString();
-    EXPECT_TRUE(run.err.isEmpty());
+    for (const char* option : {"--level", "--slides", "--file", "--level-steps", "--memory-limit",
+                               "--time-limit", "--version", "Exit status"})
+        EXPECT_TRUE(contains(run.out, option)) << option << " missing in " << run.out;
+    EXPECT_TRUE(run.err.empty());
     run = solveCommand({"--version"});
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out, "nudgeboard-solve " NUDGEBOARD_VERSION "\n");
 }
 
-// Each bad argument: one line on standard error, nothing on standard output, status 2.
+// Each bad argument: one line on standard error that says what is wrong, nothing on standard
+// output, status 2.
 TEST(SolverCommandLine, BadArgumentsExitWithStatusTwo) {
-    const QStringList cases[] = {
-        {"--level", "9"},
-        {"--level", "0"},
-        {"--level", "-3"},
-        {"--level", "abc"},
-        {"--level", "2.5"},
-        {"--level"},
-        {"--colour"},
-        {"--slides"},
-        {"--level", "1", "x"},
-        {"--level", "1", "--level", "2"},
-        {"--file"},
-        {"--level-steps"},
-        {"--level", "1", "--file", "level.txt"},
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{"--level", "9"}, "there is no level 9"},
+        {{"--level", "0"}, "there is no level 0"},
+        {{"--level", "-3"}, "there is no level -3"},
+        {{"--level", "99999999999999"}, "there is no level 99999999999999"},
+        {{"--level", "abc"}, "\"abc\" is not a whole number"},
+        {{"--level", "2.5"}, "\"2.5\" is not a whole number"},
+        {{"--level"}, "--level"},
+        {{"--colour"}, "--colour"},
+        {{"--slides"}, "--slides"},
+        {{"--level", "1", "x"}, "x"},
+        {{"--level", "1", "--level", "2"}, "--level"},
+        {{"--file"}, "--file"},
+        {{"--file", "--slides"}, "\"--slides\" is an option, not a file name"},
+        {{"--level-steps"}, "--level-steps"},
+        {{"--level", "1", "--file", "level.txt"}, "--file"},
+        {{"--memory-limit", "8"}, "--memory-limit"},
+        {{"--time-limit", "0"}, "--time-limit"},
     };
-    for (const QStringList& arguments : cases) {
-        SCOPED_TRACE(arguments.join(' ').toStdString());
+    for (const auto& [arguments, message] : cases) {
+        SCOPED_TRACE(arguments[0] + (arguments.size() > 1 ? " " + arguments[1] : ""));
         Outcome run = solveCommand(arguments);
         EXPECT_EQ(run.status, 2);
-        EXPECT_TRUE(run.out.isEmpty()) << run.out.toStdString();
-        EXPECT_EQ(lines(run.err).size(), 1) << run.err.toStdString();
-        EXPECT_TRUE(run.err.startsWith("nudgeboard-solve: ")) << run.err.toStdString();
+        EXPECT_TRUE(run.out.empty()) << run.out;
+        EXPECT_EQ(lines(run.err).size(), 1u) << run.err;
+        EXPECT_TRUE(run.err.starts_with("nudgeboard-solve: ")) << run.err;
+        EXPECT_TRUE(contains(run.err, message)) << run.err;
     }
 }
-
-namespace {
-
-// A level in a file's form, with a blank line between the boards and Windows line ends.
-QByteArray levelFile(const Level& level) {
-    QByteArray text = QByteArray(level.name.data(), static_cast<qsizetype>(level.name.size())) +
-                      "\r\n" + QByteArray::number(level.par) + "\r\n";
-    for (const Layout* rows : {&level.start, &level.goal}) {
-        for (auto row : *rows)
-            text += QByteArray(row.data(), 6) + "\r\n";
-        text += "\r\n";
-    }
-    return text;
-}
-
-QString written(const QTemporaryDir& dir, const QString& name, const QByteArray& text) {
-    QString path = dir.filePath(name);
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(text);
-    return path;
-}
-
-} // namespace
 
 // A built-in level written to a file solves as the built-in one: the same table row but for
-// its number and time, the same keystrokes.
+// its number and time, the same keystrokes; a byte-order mark and old Mac line ends too.
 TEST(SolverCommandLine, LevelFromAFileSolvesLikeTheBuiltIn) {
-    QTemporaryDir dir;
-    QString path = written(dir, "six.txt", levelFile(catalogue[5]));
+    std::string path = written("six.txt", levelFile(catalogue[5]));
     Outcome table = solveCommand({"--file", path});
-    ASSERT_EQ(table.status, 0) << table.err.toStdString();
+    ASSERT_EQ(table.status, 0) << table.err;
     Outcome builtIn = solveCommand({});
-    QStringList rows = lines(table.out), builtInRows = lines(builtIn.out);
-    ASSERT_EQ(rows.size(), 3) << table.out.toStdString();
+    auto rows = lines(table.out), builtInRows = lines(builtIn.out);
+    ASSERT_EQ(rows.size(), 3u) << table.out;
     // All but the number and the seconds.
-    auto columns = [](QString row) {
-        return row.mid(2).replace(QRegularExpression(R"( \d+\.\d{3}  )"), " ").toStdString();
+    auto columns = [](const std::string& row) {
+        return std::regex_replace(row.substr(2), std::regex(R"( \d+\.\d{3}  )"), " ");
     };
     EXPECT_EQ(rows[0], builtInRows[0]);
-    EXPECT_TRUE(rows[1].startsWith(" -  Small Puzzle #2"));
+    EXPECT_TRUE(rows[1].starts_with(" -  Small Puzzle #2"));
     EXPECT_EQ(columns(rows[1]), columns(builtInRows[6]));
 
-    Outcome steps = solveCommand({"--file", path, "--level-steps", "--slides"});
     Outcome builtInSteps = solveCommand({"--level", "6", "--slides"});
-    ASSERT_EQ(steps.status, 0) << steps.err.toStdString();
-    EXPECT_EQ(steps.out.toStdString(),
-              builtInSteps.out.replace("Level 6 ", "Level ").toStdString());
+    std::string expected = std::regex_replace(builtInSteps.out, std::regex("Level 6 "), "Level ");
+    for (const std::string& text :
+         {levelFile(catalogue[5]), "\xEF\xBB\xBF" + levelFile(catalogue[5], "\r")}) {
+        Outcome steps =
+            solveCommand({"--file", written("six.txt", text), "--level-steps", "--slides"});
+        ASSERT_EQ(steps.status, 0) << steps.err;
+        EXPECT_EQ(steps.out, expected);
+    }
+}
+
+// A listing ends at the first solved position, and a start that already matches its goal says
+// how to make the game see it.
+TEST(SolverCommandLine, ListingsEndWhereTheGameDeclaresTheLevelSolved) {
+    const std::string walls = "######\n######\n######\n######\n";
+    Outcome over = solveCommand(
+        {"--file",
+         written("over.txt", "Over\n5\n######\n#1***#\n" + walls + "######\n#*???#\n" + walls),
+         "--level-steps"});
+    ASSERT_EQ(over.status, 0) << over.err;
+    EXPECT_EQ(over.out, "Level \"Over\", par 5: 1 counted move (4 below par), 1 slide.\n"
+                        "Click the cell (row and column from 1 at the top left of the play "
+                        "board),\nthen release the arrow keys.\n"
+                        "  1. click row 2, column 2; release Right.                       "
+                        "Moves: 1 (5)\nSOLVED!! Moves: 1 (5)\n");
+    Outcome done = solveCommand(
+        {"--file",
+         written("done.txt", "Done\n5\n######\n#1***#\n" + walls + "######\n#1???#\n" + walls),
+         "--level-steps"});
+    ASSERT_EQ(done.status, 0) << done.err;
+    EXPECT_TRUE(contains(done.out, "release any arrow key once")) << done.out;
+    EXPECT_TRUE(done.out.ends_with("SOLVED!! Moves: 0 (5)\n"));
 }
 
 // Each bad file: one line on standard error naming the file and the line, nothing on standard
 // output; status 2, or 1 for a level that is sound but has no solution.
 TEST(SolverCommandLine, BadLevelFilesAreRefusedClearly) {
-    QTemporaryDir dir;
-    const QByteArray good = levelFile(catalogue[4]);
-    auto edited = [&](int line, const QByteArray& text) {
-        QList<QByteArray> parts = good.split('\n');
+    const std::string good = levelFile(catalogue[4], "\n");
+    auto edited = [&](int line, const std::string& text) {
+        std::vector<std::string> parts;
+        std::istringstream in(good);
+        for (std::string l; std::getline(in, l);)
+            parts.push_back(l);
         parts[line - 1] = text;
-        return parts.join('\n');
+        std::string joined;
+        for (const std::string& p : parts)
+            joined += p + "\n";
+        return joined;
     };
-    const QByteArray walls = QByteArray("######\n").repeated(5);
+    std::string walls;
+    for (int i = 0; i < 5; ++i)
+        walls += "######\n";
     struct Case {
-        QByteArray text;
-        QString message;
+        std::string text;
+        std::string message;
         int status = 2;
     };
     const Case cases[] = {
         {"", ": the file is empty"},
-        {good.left(good.indexOf("#A*01#")),
+        {good.substr(0, good.find("#A*01#")),
          ":6: start row 4 is missing: the file ends after line 5"},
         {edited(2, "twenty"), ":2: the par \"twenty\" is not a whole number from 1 to 32767"},
         {edited(4, "#22*7"), ":4: start row 2 has 5 characters, not 6"},
         {edited(5, "#A2*j#"), ":5: start row 3 column 5 holds \"j\", which is no layout character"},
+        // Characters, not bytes: "é" is one character of two bytes.
+        {edited(5, "#A2*\xC3\xA9#"),
+         ":5: start row 3 column 5 holds \"\xC3\xA9\", which is no layout character"},
+        {edited(5, "#A2*1\xC3\xA9#"), ":5: start row 3 has 7 characters, not 6"},
         {edited(11, "#0???*"), ":11: goal row 2 column 6 has no wall where the start has one"},
         {edited(5, "#A2*2#"),
          ":5: start row 3 column 5: piece \"2\" is split into separate groups"},
         {edited(13, "#??2?#"),
          ":13: goal row 4 column 4: piece \"2\" does not have its start shape"},
-        {edited(7, QByteArray("#4*0\0#", 6)), ":7: byte 0x00 in column 5: this is not a text file"},
+        {edited(7, std::string("#4*0\0#", 6)),
+         ":7: byte 0x00 in column 5: this is not a text file"},
         {good + "#?????\n", ":17: unexpected text after the six goal rows"},
         // Two pieces in a corridor cannot change places.
         {"Swap\n5\n12****\n" + walls + "21****\n" + walls,
          ": the level cannot be solved: no sequence of moves reaches the goal", 1},
+        // The same in a dead-end row while eight pieces wander the rest: walls part the board,
+        // and the row alone shows there is no solution.
+        {"Swap\n5\nAB****\n######\n1***7*\n*4**6*\n8**2**\n*5***3\n"
+         "BA????\n######\n??????\n??????\n??????\n??????\n",
+         ": the level cannot be solved: no sequence of moves reaches the goal", 1},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.message.toStdString());
-        QString path = written(dir, "level.txt", c.text);
+        SCOPED_TRACE(c.message);
+        std::string path = written("level.txt", c.text);
         Outcome run = solveCommand({"--file", path});
         EXPECT_EQ(run.status, c.status);
-        EXPECT_TRUE(run.out.isEmpty()) << run.out.toStdString();
-        EXPECT_EQ(run.err.toStdString(),
-                  ("nudgeboard-solve: " + path + c.message + "\n").toStdString());
+        EXPECT_TRUE(run.out.empty()) << run.out;
+        EXPECT_EQ(run.err, "nudgeboard-solve: " + path + c.message + "\n");
     }
-    for (const QString& path : {dir.filePath("absent.txt"), dir.path()}) {
+    for (const std::string& path : {(scratch() / "absent.txt").string(), scratch().string()}) {
         Outcome run = solveCommand({"--file", path});
         EXPECT_EQ(run.status, 2);
-        EXPECT_EQ(lines(run.err).size(), 1);
-        EXPECT_TRUE(run.err.startsWith("nudgeboard-solve: " + path + ": "))
-            << run.err.toStdString();
+        EXPECT_EQ(lines(run.err).size(), 1u);
+        EXPECT_TRUE(run.err.starts_with("nudgeboard-solve: " + path + ": ")) << run.err;
     }
 }
+
+// A search that runs out of memory or time says which, with status 1; so does a table row.
+TEST(SolverCommandLine, SearchesThatRunOutSaySo) {
+    std::string path = written("parity.txt", parity);
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{"--file", path, "--memory-limit", "16"}, "ran out of memory at "},
+        {{"--file", path, "--time-limit", "1"}, "ran out of time after "},
+        {{"--memory-limit", "16"}, "gave up: it ran out of memory"},
+    };
+    for (const auto& [arguments, message] : cases) {
+        SCOPED_TRACE(message);
+        Outcome run = solveCommand(arguments);
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(lines(run.err).size(), 1u) << run.err;
+        EXPECT_TRUE(contains(run.err, message)) << run.err;
+        // Only the table prints: its rows say which search gave up.
+        EXPECT_EQ(contains(run.out, "gave up"), arguments[0] != "--file") << run.out;
+    }
+}
+
+#if !defined(_WIN32)
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool addressSanitizer = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool addressSanitizer = true;
+#else
+constexpr bool addressSanitizer = false;
+#endif
+#else
+constexpr bool addressSanitizer = false;
+#endif
+
+// Where the system's memory ends before the bound: a message, status 1, no abort.
+TEST(SolverCommandLine, SystemMemoryThatRunsOutGetsAMessage) {
+    if (addressSanitizer)
+        GTEST_SKIP() << "the address sanitizer's shadow memory needs more than the limit";
+    Outcome starved =
+        solveCommand({"--file", written("parity.txt", parity)}, "", "ulimit -v 400000");
+    EXPECT_EQ(starved.status, 1);
+    EXPECT_EQ(lines(starved.err).size(), 1u) << starved.err;
+    EXPECT_TRUE(contains(starved.err, "ran out of memory")) << starved.err;
+}
+
+// Output that cannot be written: one line naming it, a status of its own.
+TEST(SolverCommandLine, OutputThatCannotBeWrittenGetsAStatusOfItsOwn) {
+    if (!fs::exists("/dev/full"))
+        GTEST_SKIP() << "no /dev/full here";
+    const std::pair<std::vector<std::string>, std::string> writes[] = {
+        {{"--level", "1"}, "> /dev/full"},
+        {{}, "> /dev/full"},
+        {{"--help"}, "> /dev/full"},
+        {{"--level", "1"}, ">&-"},
+    };
+    for (const auto& [arguments, output] : writes) {
+        SCOPED_TRACE(output);
+        Outcome run = solveCommand(arguments, output);
+        EXPECT_EQ(run.status, 3);
+        EXPECT_EQ(lines(run.err).size(), 1u) << run.err;
+        EXPECT_TRUE(run.err.starts_with("nudgeboard-solve: cannot write to standard output"))
+            << run.err;
+    }
+}
+#endif
