@@ -395,7 +395,8 @@ void expectPlaysToTheGoal(const Puzzle& puzzle, const Solution& s) {
 } // namespace
 
 // Small random levels, two rows of three pieces, with squares the goal wants empty and, in half
-// of them, a place for one piece: each listing reaches the goal at its last step, with the plain search's optimum.
+// of them, a place for one piece: each listing reaches the goal at its last step, with the plain
+// search's optimum.
 TEST(SolverSearch, ListingsEndAtTheFirstGoalInSmallRandomLevels) {
     std::mt19937 rng(2026);
     for (int round = 0; round < 300; ++round) {
