@@ -18,6 +18,8 @@ constexpr DWORD childStyle = WS_CHILD | WS_CLIPSIBLINGS;
 constexpr int idLabel = 1100;
 constexpr int idLevel = 2000; // + level index
 constexpr int idReset = 2100;
+// Posted to the window to restate its own state after a move (see WM_WINDOWPOSCHANGED).
+constexpr UINT restateMessage = WM_APP + 1;
 
 // How a STATIC control with SS_CENTER | SS_CENTERIMAGE | SS_NOPREFIX lays out its text, so that
 // a cell's caption sits where it sat when each cell was such a control.
@@ -532,6 +534,17 @@ LRESULT GameWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         fitClient(); // the cells' own rounding may want a pixel more or less
         return 0;
     }
+    case WM_WINDOWPOSCHANGED:
+        // The window has one size and is never full screen. A window manager that makes it full
+        // screen anyway moves it; once that move is done, the window states its own state again
+        // (not full screen), and the manager gives it back its place and frame.
+        if ((reinterpret_cast<const WINDOWPOS*>(lParam)->flags & SWP_NOMOVE) == 0)
+            PostMessageW(hwnd_, restateMessage, 0, 0);
+        break;
+    case restateMessage:
+        SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+        return 0;
     case WM_DESTROY:
         PostQuitMessage(0);
         return 0;

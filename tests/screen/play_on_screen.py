@@ -229,13 +229,23 @@ def whole_at_scale(s):
     for frame, left in ((0, 0), (1, 144)):
         inside, _ = band_colours(s.device_rect(left, 0, 145, 145), BLACK, "outline %d" % frame)
         check("outline %d lies on walls" % frame, inside, {WALL})
-    # Around both boards: the window's own background (or the screen's, past its edge).
+    # Around both boards: the window's own background, its menu bar (white under Wine) or the
+    # screen's. A cell drawn past its outline shows as a pixel unlike the one a little further
+    # out in the same direction; above the boards, unlike the menu bar's right end, past its
+    # words.
     left, top, right, bottom = s.device_rect(0, 0, 289, 145)
     width, data = shot
-    around = [(x, y) for x in range(left - 1, right + 1) for y in (top - 1, bottom)]
-    around += [(x, y) for y in range(top, bottom) for x in (left - 1, right)]
-    colours = {s.pixel_of(shot, x, y) for x, y in around if 0 <= x < width and y >= 0}
-    check("cell colours around the outlines", colours & (set(PALETTE.values()) - {BLACK}), set())
+    far = 4 * line
+    around = [((x, top - 1), (right - 2, top - 1 - far)) for x in range(left, right)]
+    around += [((x, bottom), (x, bottom + far)) for x in range(left, right)]
+    around += [((left - 1, y), (left - 1 - far, y)) for y in range(top, bottom)]
+    around += [((right, y), (right + far, y)) for y in range(top, bottom)]
+    cells = set(PALETTE.values()) - {BLACK}
+    leaks = {s.pixel_of(shot, *near) for near, out in around
+             if min(out) >= 0 and out[0] < width
+             and s.pixel_of(shot, *near) in cells
+             and s.pixel_of(shot, *near) != s.pixel_of(shot, *out)}
+    check("cell colours around the outlines", leaks, set())
 
 
 def fixed_size(s):
