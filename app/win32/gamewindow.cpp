@@ -534,16 +534,23 @@ LRESULT GameWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         fitClient(); // the cells' own rounding may want a pixel more or less
         return 0;
     }
-    case WM_WINDOWPOSCHANGED:
+    case WM_WINDOWPOSCHANGED: {
         // The window has one size and is never full screen. A window manager that makes it full
-        // screen anyway moves it; once that move is done, the window states its own state again
-        // (not full screen), and the manager gives it back its place and frame.
-        if ((reinterpret_cast<const WINDOWPOS*>(lParam)->flags & SWP_NOMOVE) == 0)
-            PostMessageW(hwnd_, restateMessage, 0, 0);
+        // screen anyway takes its frame away, which leaves the caption above the screen's top;
+        // the window then states its own state again (not full screen) at its last place, and
+        // the manager gives it back its frame.
+        const auto* pos = reinterpret_cast<const WINDOWPOS*>(lParam);
+        if ((pos->flags & SWP_NOMOVE) == 0) {
+            if (pos->y < 0 && pos->x <= 0)
+                PostMessageW(hwnd_, restateMessage, 0, 0);
+            else
+                place_ = {pos->x, pos->y};
+        }
         break;
+    }
     case restateMessage:
-        SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0,
-                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+        SetWindowPos(hwnd_, nullptr, place_.x, place_.y, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
         return 0;
     case WM_DESTROY:
         PostQuitMessage(0);

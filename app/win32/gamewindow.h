@@ -90,6 +90,7 @@ private:
     ShownControls shown_;
     KeyStrokes keys_;
     bool menuHasKeyboard_ = false;
+    POINT place_{}; // where the window last stood on the screen as itself, not full screen
     LabelControl nameof_;
     LabelControl numMoves_;
     // The board control covers every cell and both outlines; it paints into a bitmap of its
