@@ -24,7 +24,7 @@ var nbPage = (function () {
     'MS Sans Serif': '"MS Sans Serif","Microsoft Sans Serif",Arimo,"Liberation Sans","DejaVu Sans",sans-serif'
   };
   var vkLeft = 37, vkUp = 38, vkRight = 39, vkDown = 40;
-  var vkEnter = 13, vkEscape = 27, vkAlt = 18, vkSpace = 32;
+  var vkEnter = 13, vkEscape = 27, vkAlt = 18, vkSpace = 32, vkF10 = 121;
 
   function css(colour) {
     return 'rgb(' + (colour & 255) + ',' + ((colour >> 8) & 255) + ',' + ((colour >> 16) & 255) + ')';
@@ -73,7 +73,7 @@ var nbPage = (function () {
   // A key that went down while a menu had the keyboard: it walks the menu, never the board.
   function menuKey(key) {
     var count = items.length - 1;
-    if (key === vkAlt) {
+    if (key === vkAlt || key === vkF10) {
       closeMenus();
     } else if (mode === 1) {
       if (key === vkLeft || key === vkRight)
@@ -110,26 +110,30 @@ var nbPage = (function () {
   function isArrow(key) {
     return key >= vkLeft && key <= vkDown;
   }
+  // Alt and F10 alike give the menu bar the keyboard, as on the desktop.
+  function isMenuKey(key) {
+    return key === vkAlt || key === vkF10;
+  }
 
   function onKeyDown(e) {
     var key = keyCode(e);
-    // Arrows never scroll, Alt never reaches the browser's own menus.
-    if (isArrow(key) || key === vkAlt || key === vkSpace) e.preventDefault();
+    // Arrows never scroll, Alt and F10 never reach the browser's own menus.
+    if (isArrow(key) || isMenuKey(key) || key === vkSpace) e.preventDefault();
     if (mode !== 0) {
       altAlone = false;
       e.preventDefault();
       menuKey(key);
       return;
     }
-    altAlone = key === vkAlt;
+    altAlone = isMenuKey(key);
     Module['_nb_key_down'](key);
   }
   function onKeyUp(e) {
     var key = keyCode(e);
-    if (isArrow(key) || key === vkAlt || key === vkSpace) e.preventDefault();
+    if (isArrow(key) || isMenuKey(key) || key === vkSpace) e.preventDefault();
     Module['_nb_key_up'](key, shiftState(e), mode !== 0 ? 1 : 0);
-    // Alt pressed and released alone lights the menu bar, as on the desktop.
-    if (key === vkAlt && altAlone && mode === 0) {
+    // Alt or F10 pressed and released alone lights the menu bar, as on the desktop.
+    if (isMenuKey(key) && altAlone && mode === 0) {
       mode = 1;
       entry = 0;
       show();
