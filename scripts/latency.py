@@ -96,7 +96,8 @@ def game_target(command, scale):
 
 
 def floor_target(command, scale):
-    s = screen.Screen(command, scale=scale)
+    # A role of its own: under Wine the floor then runs in a prefix apart from the game's.
+    s = screen.Screen(command, env=dict(os.environ, NUDGEBOARD_SCREEN_ROLE="floor"), scale=scale)
     deadline = time.monotonic() + 120
     while True:
         found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "Latency floor"],

@@ -5,7 +5,9 @@
 # NUDGEBOARD_SCREEN_SCALE is 1 (the default), 1.25, 1.5 or 2; Windows calls a scale dots per
 # inch, 96 times it. Each scale has a Wine prefix of its own in BUILD-DIR, made on first use
 # with that setting and kept for the next run. The program replaces this script, so its status
-# is the script's and a signal to the script reaches it.
+# is the script's and a signal to the script reaches it. NUDGEBOARD_SCREEN_ROLE (a word) gives
+# a program a prefix of its own beside another one running at the same time: Wine lets only
+# one window of a prefix have the keyboard, whatever display each is on.
 set -euo pipefail
 
 if [ $# -lt 2 ]; then
@@ -27,7 +29,12 @@ if [ "$dpi" -lt 96 ] || [ "$dpi" -gt 480 ]; then
     exit 2
 fi
 
-export WINEPREFIX=$build/wineprefix-dpi$dpi
+role=${NUDGEBOARD_SCREEN_ROLE:-}
+if ! [[ $role =~ ^[a-z0-9]*$ ]]; then
+    echo "wine_game.sh: NUDGEBOARD_SCREEN_ROLE '$role' is not a lower-case word" >&2
+    exit 2
+fi
+export WINEPREFIX=$build/wineprefix-dpi$dpi${role:+-$role}
 export WINEDEBUG=-all
 # Wine would offer to download Mono and Gecko while it makes the prefix; the game needs neither.
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
