@@ -369,28 +369,27 @@ void Search::file(int shard, const Bucket& batch, int depth, int order,
                   const std::array<Bucket*, 3>& targets) {
     Worker& w = workers_[shard];
     PositionTable& table = tables_[shard];
-    // Nearly every lookup misses the cache, so the slots are fetched ahead.
+    // Nearly every lookup misses the cache, so each line is fetched some candidates ahead.
+    constexpr std::size_t ahead = 24;
     for (int t = 0; t < shards_; ++t) {
         const auto& list = workers_[t].byShard[shard];
-        for (std::size_t at = 0; at < list.size(); at += 64) {
-            std::size_t end = std::min(list.size(), at + 64);
-            for (std::size_t i = at; i < end; ++i)
-                table.prefetch(PositionTable::hash(list[i].key));
-            for (std::size_t i = at; i < end; ++i) {
-                const Candidate& c = list[i];
-                auto filed = table.add(c.key, PositionTable::hash(c.key), depth + 1);
-                if (filed == PositionTable::Filed::Known)
-                    continue;
-                const Entry& parent = entryAt(batch, c.parent);
-                Entry& e = (*targets[c.rise])[shard].emplace_back(parent);
-                e.cameFrom = parent.position.anchor[c.piece];
-                e.last =
-                    static_cast<std::int8_t>(puzzle_.place(e.position, e.key, c.piece, c.anchor));
-                // A bound of 0 means every piece stands where the goal wants it.
-                if (order + c.rise == depth + 1 && !w.goal) {
-                    w.goal = true;
-                    w.goalKey = c.key;
-                }
+        for (std::size_t i = 0; i < std::min(ahead, list.size()); ++i)
+            table.prefetch(PositionTable::hash(list[i].key));
+        for (std::size_t i = 0; i < list.size(); ++i) {
+            if (i + ahead < list.size())
+                table.prefetch(PositionTable::hash(list[i + ahead].key));
+            const Candidate& c = list[i];
+            auto filed = table.add(c.key, PositionTable::hash(c.key), depth + 1);
+            if (filed == PositionTable::Filed::Known)
+                continue;
+            const Entry& parent = entryAt(batch, c.parent);
+            Entry& e = (*targets[c.rise])[shard].emplace_back(parent);
+            e.cameFrom = parent.position.anchor[c.piece];
+            e.last = static_cast<std::int8_t>(puzzle_.place(e.position, e.key, c.piece, c.anchor));
+            // A bound of 0 means every piece stands where the goal wants it.
+            if (order + c.rise == depth + 1 && !w.goal) {
+                w.goal = true;
+                w.goalKey = c.key;
             }
         }
     }
