@@ -117,6 +117,8 @@ public:
     // each piece swapped for one of the mirrored shape that the goal treats the same. A
     // position and its mirror image then lie equally far from the start and from the goal.
     bool mirrorSymmetric() const { return mirrorSymmetric_; }
+    // In a mirror-symmetric level, the group whose pieces are the images of group g's.
+    int mirrorGroupOf(int g) const { return groups_[g].mirror; }
     // The canonical mirror image of canonical p, with its key in `key`; p itself if the level
     // has no mirror image.
     Position mirrorOf(const Position& p, Key& key) const;

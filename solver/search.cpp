@@ -15,11 +15,13 @@
 #include "solver/search.h"
 #include "solver/bigalloc.h"
 #include "solver/crew.h"
+#include "solver/pattern.h"
 
 #include <algorithm>
 #include <chrono>
 #include <limits>
 #include <map>
+#include <optional>
 #include <thread>
 
 namespace nudgeboard::solver {
@@ -184,33 +186,54 @@ void forEachStep(const Puzzle& puzzle, Metric metric, const Position& p, int ski
     }
 }
 
-// The lower bound on the steps from p to the goal; Puzzle::never or more if there is none.
-int boundOf(const Puzzle& puzzle, Metric metric, const Position& p) {
-    int bound = 0;
-    for (int k = 0; k < puzzle.pieceCount(); ++k) {
-        int slides = puzzle.slidesToGoal(k, p.anchor[k]);
-        if (slides == Puzzle::never)
-            return Puzzle::never;
-        bound += metric == Metric::Slides ? slides : slides > 0;
+// The lower bound on the steps from a position to the goal. Under Metric::Slides the pattern
+// bound: a few big pieces' fewest slides among themselves, plus each other piece's own.
+class LowerBound {
+public:
+    LowerBound(const Puzzle& puzzle, Metric metric) : puzzle_(puzzle) {
+        if (metric == Metric::Slides)
+            pattern_.emplace(puzzle);
     }
-    return bound;
-}
 
-// How the bound changes when piece k moves from anchor a to anchor b: -1, 0 or 1.
-int boundChange(const Puzzle& puzzle, Metric metric, int k, int a, int b) {
-    int before = puzzle.slidesToGoal(k, a), after = puzzle.slidesToGoal(k, b);
-    return metric == Metric::Slides ? after - before : (after > 0) - (before > 0);
-}
+    // What the bound of p's neighbours is worked out from, once per position.
+    std::size_t placeOf(const Position& p) const { return pattern_ ? pattern_->indexOf(p) : 0; }
 
-// How much depth plus bound grows with a step of piece k from anchor a to anchor b: 0, 1 or 2,
-// since a step moves one piece.
-int riseOf(const Puzzle& puzzle, Metric metric, int k, int a, int b) {
-    int rise = 1 + boundChange(puzzle, metric, k, a, b);
-    if (rise < 0 || rise > 2)
-        throw InternalError("the lower bound changed by " + std::to_string(rise - 1) +
-                            " in one step");
-    return rise;
-}
+    // The bound of p; Puzzle::never or more if there is none.
+    int of(const Position& p) const {
+        if (pattern_)
+            return pattern_->of(p, pattern_->indexOf(p));
+        int bound = 0;
+        for (int k = 0; k < puzzle_.pieceCount(); ++k) {
+            int slides = puzzle_.slidesToGoal(k, p.anchor[k]);
+            if (slides == Puzzle::never)
+                return Puzzle::never;
+            bound += slides > 0;
+        }
+        return bound;
+    }
+
+    // How much depth plus bound grows with a step of piece k of p (whose placeOf is `place`)
+    // to `anchor`: 0, 1 or 2, since a step moves one piece.
+    int riseOf(const Position& p, std::size_t place, int k, int anchor) const {
+        int change = 0;
+        if (pattern_) {
+            change = pattern_->change(p, place, k, anchor);
+        } else {
+            int before = puzzle_.slidesToGoal(k, p.anchor[k]);
+            int after = puzzle_.slidesToGoal(k, anchor);
+            change = (after > 0) - (before > 0);
+        }
+        int rise = 1 + change;
+        if (rise < 0 || rise > 2)
+            throw InternalError("the lower bound changed by " + std::to_string(change) +
+                                " in one step");
+        return rise;
+    }
+
+private:
+    const Puzzle& puzzle_;
+    std::optional<PatternBound> pattern_;
+};
 
 // A stored position still to expand, as reached (not as its mirror image: the image's
 // neighbours are the images of its neighbours, and they share their keys).
@@ -249,9 +272,9 @@ int shardBitsForMachine() {
 class Search {
 public:
     Search(const Puzzle& puzzle, Metric metric, const Limits& limits)
-        : puzzle_(puzzle), metric_(metric), limits_(limits), bound_(limits.maxBytes),
-          mirror_(puzzle.mirrorSymmetric()), shardBits_(shardBitsForMachine()),
-          shards_(1 << shardBits_), crew_(shards_) {}
+        : puzzle_(puzzle), metric_(metric), lower_(puzzle, metric), limits_(limits),
+          bound_(limits.maxBytes), mirror_(puzzle.mirrorSymmetric()),
+          shardBits_(shardBitsForMachine()), shards_(1 << shardBits_), crew_(shards_) {}
 
     Solution run();
 
@@ -309,6 +332,7 @@ private:
 
     const Puzzle& puzzle_;
     Metric metric_;
+    LowerBound lower_;
     Limits limits_;
     // The memory bound, set before the first table is made and released however the search ends.
     struct Bound {
@@ -349,6 +373,7 @@ void Search::expand(std::size_t index, const Entry& e, int depth, int order, Wor
     // Under the counter, running the piece that just moved again only reaches positions its
     // own run reached already.
     int skip = metric_ == Metric::Moves ? e.last : noPiece;
+    std::size_t place = lower_.placeOf(p);
     forEachStep(puzzle_, metric_, p, skip, [&](int k, int anchor, auto&&) {
         if (k == e.last && anchor == e.cameFrom)
             return; // straight back to where it came from, stored already
@@ -357,7 +382,7 @@ void Search::expand(std::size_t index, const Entry& e, int depth, int order, Wor
         if (mirror_)
             key = std::min(key, puzzle_.placedKey(image, imageKey, images[k],
                                                   puzzle_.mirrorAnchor(k, anchor)));
-        int rise = riseOf(puzzle_, metric_, k, p.anchor[k], anchor);
+        int rise = lower_.riseOf(p, place, k, anchor);
         w.finishing = w.finishing || (rise == 0 && order == depth + 1);
         w.byShard[shardOf(PositionTable::hash(key))].push_back(
             {key, static_cast<std::uint32_t>(index), static_cast<std::uint8_t>(k),
@@ -549,7 +574,7 @@ Solution Search::run() {
     Solution out;
     try {
         const Position& start = puzzle_.start();
-        int startBound = puzzle_.goalReachable() ? boundOf(puzzle_, metric_, start) : Puzzle::never;
+        int startBound = puzzle_.goalReachable() ? lower_.of(start) : Puzzle::never;
         if (startBound < Puzzle::never) {
             Key startKey = puzzle_.pack(start);
             Key settled = puzzle_.settledKey(start, startKey);

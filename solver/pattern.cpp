@@ -1,0 +1,156 @@
+// The pattern bound: choosing its pieces and measuring their table breadth-first from the goal.
+#include "solver/pattern.h"
+
+#include <algorithm>
+#include <bit>
+#include <numeric>
+
+namespace nudgeboard::solver {
+
+PatternBound::PatternBound(const Puzzle& puzzle, std::size_t maxEntries)
+    : puzzle_(puzzle), in_(static_cast<std::size_t>(puzzle.pieceCount()), false),
+      place_(static_cast<std::size_t>(puzzle.pieceCount())),
+      weight_(static_cast<std::size_t>(puzzle.pieceCount())) {
+    int n = puzzle.pieceCount();
+    std::vector<int> places(static_cast<std::size_t>(n), 0);
+    for (int k = 0; k < n; ++k) {
+        const Piece& piece = puzzle.piece(k);
+        place_[k].fill(0);
+        for (int a = 0; a < playCells; ++a)
+            if (columnOf(a) + piece.width <= boardSide && rowOf(a) + piece.height <= boardSide &&
+                ((piece.shape << a) & puzzle.walls()) == 0)
+                place_[k][a] = static_cast<std::uint32_t>(places[k]++);
+    }
+    std::vector<std::vector<int>> members(static_cast<std::size_t>(puzzle.groupCount()));
+    for (int k = 0; k < n; ++k)
+        members[puzzle.piece(k).group].push_back(k);
+    auto named = [&](int g) { return puzzle.piece(members[g][0]).inGoal; };
+    auto cells = [&](int g) { return std::popcount(puzzle.piece(members[g][0]).shape); };
+    std::vector<int> order(members.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+        return named(a) != named(b) ? named(a) : cells(a) > cells(b);
+    });
+    std::vector<bool> taken(members.size(), false);
+    std::size_t entries = 1;
+    for (int g : order) {
+        if (taken[g])
+            continue;
+        std::vector<int> set{g};
+        if (puzzle.mirrorSymmetric() && puzzle.mirrorGroupOf(g) != g)
+            set.push_back(puzzle.mirrorGroupOf(g));
+        std::size_t size = entries;
+        bool fits = true;
+        for (int h : set)
+            for (int k : members[h]) {
+                if (places[k] == 0 || size > maxEntries / static_cast<std::size_t>(places[k])) {
+                    fits = false;
+                    break;
+                }
+                size *= static_cast<std::size_t>(places[k]);
+            }
+        if (!fits)
+            continue;
+        entries = size;
+        for (int h : set)
+            taken[h] = true;
+    }
+    for (int k = 0; k < n; ++k)
+        if (taken[puzzle.piece(k).group])
+            pattern_.push_back(k);
+    if (pattern_.size() < 2) {
+        pattern_.clear(); // one piece alone is no better than its own fewest slides
+        return;
+    }
+    std::uint32_t radix = 1;
+    for (int k : pattern_) {
+        in_[k] = true;
+        for (int a = 0; a < playCells; ++a)
+            weight_[k][a] = place_[k][a] * radix;
+        radix *= static_cast<std::uint32_t>(places[k]);
+    }
+    distance_.assign(entries, Puzzle::never);
+    measure();
+}
+
+void PatternBound::measure() {
+    std::size_t n = pattern_.size();
+    std::vector<std::vector<int>> anchors(n); // by place in pattern_: its piece's places
+    for (std::size_t i = 0; i < n; ++i) {
+        int k = pattern_[i];
+        const Piece& piece = puzzle_.piece(k);
+        for (int a = 0; a < playCells; ++a)
+            if (columnOf(a) + piece.width <= boardSide && rowOf(a) + piece.height <= boardSide &&
+                ((piece.shape << a) & puzzle_.walls()) == 0)
+                anchors[i].push_back(a);
+    }
+    std::vector<int> at(n);
+    std::vector<Mask> masks(n);
+    // The pieces' anchors at a table place, and whether they stand clear of each other.
+    auto decode = [&](std::size_t index) {
+        Mask all = 0;
+        bool clear = true;
+        for (std::size_t i = 0; i < n; ++i) {
+            const auto& list = anchors[i];
+            at[i] = list[index % list.size()];
+            index /= list.size();
+            masks[i] = puzzle_.piece(pattern_[i]).shape << at[i];
+            clear = clear && (all & masks[i]) == 0;
+            all |= masks[i];
+        }
+        return clear;
+    };
+    // Breadth-first from every place where each chosen piece stands as the goal wants it.
+    std::vector<std::uint32_t> queue;
+    for (std::size_t index = 0; index < distance_.size(); ++index) {
+        if (!decode(index))
+            continue;
+        bool goal = true;
+        for (std::size_t i = 0; i < n && goal; ++i)
+            goal = puzzle_.slidesToGoal(pattern_[i], at[i]) == 0;
+        if (goal) {
+            distance_[index] = 0;
+            queue.push_back(static_cast<std::uint32_t>(index));
+        }
+    }
+    for (std::size_t head = 0; head < queue.size(); ++head) {
+        std::size_t index = queue[head];
+        decode(index);
+        Mask all = puzzle_.walls();
+        for (Mask m : masks)
+            all |= m;
+        auto next = static_cast<std::uint8_t>(std::min(distance_[index] + 1, Puzzle::never - 1));
+        for (std::size_t i = 0; i < n; ++i) {
+            int k = pattern_[i];
+            for (int d = 0; d < directionCount; ++d) {
+                if (!slideAllowed(masks[i], all & ~masks[i], d))
+                    continue;
+                std::size_t to = index - weight_[k][at[i]] + weight_[k][at[i] + cellOffset[d]];
+                if (distance_[to] == Puzzle::never) {
+                    distance_[to] = next;
+                    queue.push_back(static_cast<std::uint32_t>(to));
+                }
+            }
+        }
+    }
+}
+
+int PatternBound::of(const Position& p, std::size_t index) const {
+    int bound = 0;
+    for (int k = 0; k < puzzle_.pieceCount(); ++k) {
+        if (in_[k])
+            continue;
+        int slides = puzzle_.slidesToGoal(k, p.anchor[k]);
+        if (slides == Puzzle::never)
+            return Puzzle::never;
+        bound += slides;
+    }
+    if (!pattern_.empty()) {
+        if (distance_[index] == Puzzle::never)
+            return Puzzle::never;
+        bound += distance_[index];
+    }
+    return bound;
+}
+
+} // namespace nudgeboard::solver
