@@ -447,7 +447,7 @@ void Search::expandBucket(const Bucket& batch, int depth, int order) {
          from += chunk) {
         std::size_t to = std::min(total, from + chunk);
         // Waking the workers costs more than a small chunk.
-        int parts = to - from < 1024 ? 1 : shards_;
+        int parts = to - from < 256 ? 1 : shards_;
         crew_.run(parts, [&](int t) {
             Worker& w = workers_[t];
             std::size_t begin = from + (to - from) * t / parts;
