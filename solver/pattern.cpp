@@ -8,7 +8,7 @@
 namespace nudgeboard::solver {
 
 PatternBound::PatternBound(const Puzzle& puzzle, std::size_t maxEntries)
-    : puzzle_(puzzle), in_(static_cast<std::size_t>(puzzle.pieceCount()), false),
+    : puzzle_(puzzle), in_(static_cast<std::size_t>(puzzle.pieceCount()), 0),
       place_(static_cast<std::size_t>(puzzle.pieceCount())),
       weight_(static_cast<std::size_t>(puzzle.pieceCount())) {
     int n = puzzle.pieceCount();
@@ -64,7 +64,7 @@ PatternBound::PatternBound(const Puzzle& puzzle, std::size_t maxEntries)
     }
     std::uint32_t radix = 1;
     for (int k : pattern_) {
-        in_[k] = true;
+        in_[k] = 1;
         for (int a = 0; a < playCells; ++a)
             weight_[k][a] = place_[k][a] * radix;
         radix *= static_cast<std::uint32_t>(places[k]);

@@ -37,7 +37,7 @@ private:
 
     const Puzzle& puzzle_;
     std::vector<int> pattern_;                                 // piece numbers
-    std::vector<bool> in_;                                     // by piece
+    std::vector<std::uint8_t> in_;                             // by piece: chosen or not
     std::vector<std::array<std::uint32_t, playCells>> place_;  // by piece: index of an anchor
     std::vector<std::array<std::uint32_t, playCells>> weight_; // by piece: its part of an index
     std::vector<std::uint8_t> distance_;                       // Puzzle::never where none
