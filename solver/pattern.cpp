@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <bit>
 #include <numeric>
+#include <optional>
 
 namespace nudgeboard::solver {
 
@@ -75,61 +76,69 @@ PatternBound::PatternBound(const Puzzle& puzzle, std::size_t maxEntries)
 
 void PatternBound::measure() {
     std::size_t n = pattern_.size();
-    std::vector<std::vector<int>> anchors(n); // by place in pattern_: its piece's places
+    // Breadth-first from every place where each chosen piece stands as the goal wants it; each
+    // queued table place comes with its pieces' anchors, n to a place, in `seats`.
+    std::vector<std::vector<int>> accepted(n);
     for (std::size_t i = 0; i < n; ++i) {
-        int k = pattern_[i];
-        const Piece& piece = puzzle_.piece(k);
         for (int a = 0; a < playCells; ++a)
-            if (columnOf(a) + piece.width <= boardSide && rowOf(a) + piece.height <= boardSide &&
-                ((piece.shape << a) & puzzle_.walls()) == 0)
-                anchors[i].push_back(a);
+            if (puzzle_.slidesToGoal(pattern_[i], a) == 0)
+                accepted[i].push_back(a);
+        if (accepted[i].empty())
+            return; // no goal: every place stays at Puzzle::never
     }
+    std::vector<std::uint32_t> queue;
+    std::vector<std::uint8_t> seats;
     std::vector<int> at(n);
     std::vector<Mask> masks(n);
-    // The pieces' anchors at a table place, and whether they stand clear of each other.
-    auto decode = [&](std::size_t index) {
+    // Where the anchors in `at` lie in the table, if the pieces stand clear of each other.
+    auto settle = [&]() -> std::optional<std::size_t> {
         Mask all = 0;
-        bool clear = true;
+        std::size_t index = 0;
         for (std::size_t i = 0; i < n; ++i) {
-            const auto& list = anchors[i];
-            at[i] = list[index % list.size()];
-            index /= list.size();
-            masks[i] = puzzle_.piece(pattern_[i]).shape << at[i];
-            clear = clear && (all & masks[i]) == 0;
+            int k = pattern_[i];
+            masks[i] = puzzle_.piece(k).shape << at[i];
+            if ((all & masks[i]) != 0)
+                return std::nullopt;
             all |= masks[i];
+            index += weight_[k][at[i]];
         }
-        return clear;
+        return index;
     };
-    // Breadth-first from every place where each chosen piece stands as the goal wants it.
-    std::vector<std::uint32_t> queue;
-    for (std::size_t index = 0; index < distance_.size(); ++index) {
-        if (!decode(index))
-            continue;
-        bool goal = true;
-        for (std::size_t i = 0; i < n && goal; ++i)
-            goal = puzzle_.slidesToGoal(pattern_[i], at[i]) == 0;
-        if (goal) {
-            distance_[index] = 0;
-            queue.push_back(static_cast<std::uint32_t>(index));
-        }
+    auto enqueue = [&](std::size_t index, std::uint8_t distance) {
+        distance_[index] = distance;
+        queue.push_back(static_cast<std::uint32_t>(index));
+        for (int a : at)
+            seats.push_back(static_cast<std::uint8_t>(a));
+    };
+    std::vector<std::size_t> digit(n, 0); // counting through every choice of accepted anchors
+    for (std::size_t i = 0; i < n;) {
+        for (std::size_t j = 0; j < n; ++j)
+            at[j] = accepted[j][digit[j]];
+        if (auto index = settle())
+            enqueue(*index, 0);
+        for (i = 0; i < n && ++digit[i] == accepted[i].size(); ++i)
+            digit[i] = 0;
     }
     for (std::size_t head = 0; head < queue.size(); ++head) {
         std::size_t index = queue[head];
-        decode(index);
+        for (std::size_t i = 0; i < n; ++i)
+            at[i] = seats[head * n + i];
+        settle();
         Mask all = puzzle_.walls();
         for (Mask m : masks)
             all |= m;
         auto next = static_cast<std::uint8_t>(std::min(distance_[index] + 1, Puzzle::never - 1));
         for (std::size_t i = 0; i < n; ++i) {
-            int k = pattern_[i];
+            int k = pattern_[i], from = at[i];
             for (int d = 0; d < directionCount; ++d) {
                 if (!slideAllowed(masks[i], all & ~masks[i], d))
                     continue;
-                std::size_t to = index - weight_[k][at[i]] + weight_[k][at[i] + cellOffset[d]];
-                if (distance_[to] == Puzzle::never) {
-                    distance_[to] = next;
-                    queue.push_back(static_cast<std::uint32_t>(to));
-                }
+                std::size_t to = index - weight_[k][from] + weight_[k][from + cellOffset[d]];
+                if (distance_[to] != Puzzle::never)
+                    continue;
+                at[i] = from + cellOffset[d];
+                enqueue(to, next);
+                at[i] = from;
             }
         }
     }
