@@ -18,6 +18,7 @@
 #include "solver/pattern.h"
 
 #include <algorithm>
+#include <bit>
 #include <chrono>
 #include <limits>
 #include <map>
@@ -170,9 +171,13 @@ void forEachStep(const Puzzle& puzzle, Metric metric, const Position& p, int ski
         all |= masks[k];
     }
     Mask movable = besideOf(boardCells & ~all); // only a piece next to an empty square moves
-    for (int k = 0; k < puzzle.pieceCount(); ++k) {
-        if (k == skip || (masks[k] & movable) == 0)
-            continue;
+    std::uint32_t moving = 0;                   // by piece number, as bits
+    for (int k = 0; k < puzzle.pieceCount(); ++k)
+        moving |= std::uint32_t{(masks[k] & movable) != 0} << k;
+    if (skip >= 0)
+        moving &= ~(std::uint32_t{1} << skip);
+    for (; moving != 0; moving &= moving - 1) {
+        int k = std::countr_zero(moving);
         Mask others = all & ~masks[k];
         if (metric == Metric::Slides) {
             for (int d = 0; d < directionCount; ++d)
