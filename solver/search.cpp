@@ -451,7 +451,7 @@ void Search::expandBucket(const Bucket& batch, int depth, int order) {
     for (std::size_t from = 0; from < total && !(goal_ && goalDepth_ == order) && !outOfTime();
          from += chunk) {
         std::size_t to = std::min(total, from + chunk);
-        // Waking the workers costs more than a small chunk.
+        // A round of the crew costs more than a very small chunk.
         int parts = to - from < 256 ? 1 : shards_;
         crew_.run(parts, [&](int t) {
             Worker& w = workers_[t];
