@@ -86,8 +86,8 @@ void PatternBound::measure() {
         if (accepted[i].empty())
             return; // no goal: every place stays at Puzzle::never
     }
-    std::vector<std::uint32_t> queue;
-    std::vector<std::uint8_t> seats;
+    std::vector<std::uint32_t, BigAllocator<std::uint32_t>> queue;
+    std::vector<std::uint8_t, BigAllocator<std::uint8_t>> seats;
     std::vector<int> at(n);
     std::vector<Mask> masks(n);
     // Where the anchors in `at` lie in the table, if the pieces stand clear of each other.

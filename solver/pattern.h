@@ -2,6 +2,7 @@
 // among themselves, every other piece lifted off the board, plus each other piece's own fewest.
 #pragma once
 
+#include "solver/bigalloc.h"
 #include "solver/puzzle.h"
 
 #include <cstddef>
@@ -40,7 +41,7 @@ private:
     std::vector<std::uint8_t> in_;                             // by piece: chosen or not
     std::vector<std::array<std::uint32_t, playCells>> place_;  // by piece: index of an anchor
     std::vector<std::array<std::uint32_t, playCells>> weight_; // by piece: its part of an index
-    std::vector<std::uint8_t> distance_;                       // Puzzle::never where none
+    std::vector<std::uint8_t, BigAllocator<std::uint8_t>> distance_; // Puzzle::never where none
 };
 
 inline std::size_t PatternBound::indexOf(const Position& p) const {

@@ -277,9 +277,9 @@ int shardBitsForMachine() {
 class Search {
 public:
     Search(const Puzzle& puzzle, Metric metric, const Limits& limits)
-        : puzzle_(puzzle), metric_(metric), lower_(puzzle, metric), limits_(limits),
-          bound_(limits.maxBytes), mirror_(puzzle.mirrorSymmetric()),
-          shardBits_(shardBitsForMachine()), shards_(1 << shardBits_), crew_(shards_) {}
+        : puzzle_(puzzle), metric_(metric), limits_(limits), bound_(limits.maxBytes),
+          mirror_(puzzle.mirrorSymmetric()), shardBits_(shardBitsForMachine()),
+          shards_(1 << shardBits_), crew_(shards_) {}
 
     Solution run();
 
@@ -337,7 +337,8 @@ private:
 
     const Puzzle& puzzle_;
     Metric metric_;
-    LowerBound lower_;
+    // Made when the search starts, its table counted against the memory bound.
+    std::optional<LowerBound> lower_;
     Limits limits_;
     // The memory bound, set before the first table is made and released however the search ends.
     struct Bound {
@@ -378,7 +379,7 @@ void Search::expand(std::size_t index, const Entry& e, int depth, int order, Wor
     // Under the counter, running the piece that just moved again only reaches positions its
     // own run reached already.
     int skip = metric_ == Metric::Moves ? e.last : noPiece;
-    std::size_t place = lower_.placeOf(p);
+    std::size_t place = lower_->placeOf(p);
     forEachStep(puzzle_, metric_, p, skip, [&](int k, int anchor, auto&&) {
         if (k == e.last && anchor == e.cameFrom)
             return; // straight back to where it came from, stored already
@@ -387,7 +388,7 @@ void Search::expand(std::size_t index, const Entry& e, int depth, int order, Wor
         if (mirror_)
             key = std::min(key, puzzle_.placedKey(image, imageKey, images[k],
                                                   puzzle_.mirrorAnchor(k, anchor)));
-        int rise = lower_.riseOf(p, place, k, anchor);
+        int rise = lower_->riseOf(p, place, k, anchor);
         w.finishing = w.finishing || (rise == 0 && order == depth + 1);
         w.byShard[shardOf(PositionTable::hash(key))].push_back(
             {key, static_cast<std::uint32_t>(index), static_cast<std::uint8_t>(k),
@@ -579,7 +580,8 @@ Solution Search::run() {
     Solution out;
     try {
         const Position& start = puzzle_.start();
-        int startBound = puzzle_.goalReachable() ? lower_.of(start) : Puzzle::never;
+        lower_.emplace(puzzle_, metric_);
+        int startBound = puzzle_.goalReachable() ? lower_->of(start) : Puzzle::never;
         if (startBound < Puzzle::never) {
             Key startKey = puzzle_.pack(start);
             Key settled = puzzle_.settledKey(start, startKey);
