@@ -2,6 +2,7 @@
 // calling thread being member 0, and returns when all are done.
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <exception>
 #include <functional>
@@ -47,13 +48,13 @@ public:
                 task(i);
             return;
         }
+        task_ = &task;
         count_ = count;
+        failure_ = nullptr;
+        busy_.store(size_ - 1);
         {
             std::lock_guard lock(mutex_);
-            task_ = &task;
-            busy_ = size_ - 1;
-            failure_ = nullptr;
-            ++round_;
+            round_.fetch_add(1);
         }
         start_.notify_all();
         std::exception_ptr own;
@@ -63,8 +64,11 @@ public:
         } catch (...) {
             own = std::current_exception();
         }
-        std::unique_lock lock(mutex_);
-        done_.wait(lock, [this] { return busy_ == 0; });
+        awhile([this] { return busy_.load() == 0; });
+        if (busy_.load() != 0) {
+            std::unique_lock lock(mutex_);
+            done_.wait(lock, [this] { return busy_.load() == 0; });
+        }
         task_ = nullptr;
         if (own)
             std::rethrow_exception(own);
@@ -73,18 +77,26 @@ public:
     }
 
 private:
+    // Rounds come a few hundred microseconds apart while a search runs, and waking a sleeping
+    // thread takes about as long: a member waits for the next round, and the caller for the
+    // members, by yielding a while before it sleeps.
+    template <class Ready> static void awhile(Ready&& ready) {
+        for (int i = 0; i < 4096 && !ready(); ++i)
+            std::this_thread::yield();
+    }
+
     void serve(int t) {
         unsigned long seen = 0;
         for (;;) {
-            const std::function<void(int)>* task = nullptr;
+            awhile([&] { return stopping_.load() || round_.load() != seen; });
             {
                 std::unique_lock lock(mutex_);
-                start_.wait(lock, [&] { return stopping_ || round_ != seen; });
+                start_.wait(lock, [&] { return stopping_.load() || round_.load() != seen; });
                 if (stopping_)
                     return;
-                seen = round_;
-                task = task_;
+                seen = round_.load();
             }
+            const std::function<void(int)>* task = task_;
             std::exception_ptr failure;
             try {
                 for (int i = t; i < count_; i += size_)
@@ -92,11 +104,15 @@ private:
             } catch (...) {
                 failure = std::current_exception();
             }
-            std::lock_guard lock(mutex_);
-            if (failure && !failure_)
-                failure_ = failure;
-            if (--busy_ == 0)
+            if (failure) {
+                std::lock_guard lock(mutex_);
+                if (!failure_)
+                    failure_ = failure;
+            }
+            if (busy_.fetch_sub(1) == 1) {
+                std::lock_guard lock(mutex_); // the caller may be about to sleep
                 done_.notify_one();
+            }
         }
     }
 
@@ -104,12 +120,13 @@ private:
     std::vector<std::thread> threads_;
     std::mutex mutex_;
     std::condition_variable start_, done_;
+    // Written by the caller before a round starts, read by the members during it.
     const std::function<void(int)>* task_ = nullptr;
-    unsigned long round_ = 0;
-    int busy_ = 0;
     int count_ = 0;
-    bool stopping_ = false;
-    std::exception_ptr failure_;
+    std::exception_ptr failure_; // the first a member threw, written under the mutex
+    std::atomic<unsigned long> round_{0};
+    std::atomic<int> busy_{0}; // members still at work in this round
+    std::atomic<bool> stopping_{false};
 };
 
 } // namespace nudgeboard::solver

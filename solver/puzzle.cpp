@@ -263,8 +263,17 @@ void Puzzle::measureToGoal() {
 
 bool Puzzle::number(std::string& why) {
     const auto& binomial = binomials();
-    weight_.assign(pieces_.size(), {});
-    rank_.assign(pieces_.size(), 0);
+    weight_ = {};
+    int seat = 0;
+    for (std::size_t g = 0; g < groups_.size(); ++g) {
+        groupStart_[g] = static_cast<std::uint8_t>(seat);
+        for (int k : groups_[g].members) {
+            startOf_[k] = groupStart_[g];
+            sizeOf_[k] = static_cast<std::uint8_t>(groups_[g].members.size());
+            seats_[seat++] = static_cast<std::uint8_t>(k);
+        }
+    }
+    groupStart_[groups_.size()] = static_cast<std::uint8_t>(seat);
     std::uint64_t radix = 1;
     positionCount_ = 1;
     for (Group& g : groups_) {
@@ -288,7 +297,7 @@ bool Puzzle::number(std::string& why) {
         positionCount_ = radix;
         // The j-th member (0-based, in place order) at place i adds (i choose j + 1) digits.
         for (std::size_t j = 0; j < m; ++j) {
-            rank_[g.members[j]] = static_cast<int>(j);
+            rank_[g.members[j]] = static_cast<std::uint8_t>(j);
             for (int a = 0; a < playCells; ++a)
                 if (g.index[a] >= 0)
                     weight_[g.members[j]][a] = binomial[g.index[a]][j + 1] * g.radix;
@@ -354,6 +363,7 @@ int Puzzle::canonicalize(Position& p, int tracked) const {
 }
 
 bool Puzzle::findMirror() {
+    everyGroupMirrored_ = false;
     if (mirrored(walls_) != walls_ || mirrored(goalEmpty_) != goalEmpty_ || !goalReachable_)
         return false;
     auto goalOf = [&](int k) {
@@ -380,28 +390,14 @@ bool Puzzle::findMirror() {
         if (g.mirror < 0)
             return false;
     }
+    for (int g = 0; g < groupCount(); ++g) {
+        groupMirror_[g] = static_cast<std::uint8_t>(groups_[g].mirror);
+        groupWidth_[g] = static_cast<std::uint8_t>(piece(groups_[g].members[0]).width);
+    }
+    everyGroupMirrored_ = true;
     Key image = 0;
     mirrorOf(start_, image);
     return image == pack(start_);
-}
-
-template <class F> void Puzzle::mirrorGroup(const Position& p, const Group& g, F&& f) const {
-    // Mirroring keeps rows and reverses the order within a row: the image of an ascending list
-    // ascends once each row's run is read backwards.
-    int width = piece(g.members[0]).width;
-    int n = static_cast<int>(g.members.size());
-    int j = 0;
-    for (int run = 0; run < n;) {
-        int row = rowOf(p.anchor[g.members[run]]);
-        int end = run;
-        while (end < n && rowOf(p.anchor[g.members[end]]) == row)
-            ++end;
-        for (int i = end - 1; i >= run; --i) {
-            int a = p.anchor[g.members[i]];
-            f(j++, i, cellIndex(row, boardSide - width - columnOf(a)));
-        }
-        run = end;
-    }
 }
 
 Position Puzzle::mirrorOf(const Position& p, Key& key) const {
@@ -411,22 +407,35 @@ Position Puzzle::mirrorOf(const Position& p, Key& key) const {
 
 Position Puzzle::mirrorOf(const Position& p, Key& key,
                           std::array<std::uint8_t, maxPieces>& images) const {
-    for (int k = 0; k < pieceCount(); ++k)
-        images[k] = static_cast<std::uint8_t>(k);
-    for (const Group& g : groups_)
-        if (g.mirror < 0) {
-            key = pack(p);
-            return p; // no mirror image among this level's pieces
-        }
+    if (!everyGroupMirrored_) {
+        for (int k = 0; k < pieceCount(); ++k)
+            images[k] = static_cast<std::uint8_t>(k);
+        key = pack(p);
+        return p; // no mirror image among this level's pieces
+    }
     Position image;
     key = 0;
-    for (const Group& g : groups_) {
-        const std::vector<int>& to = groups_[g.mirror].members;
-        mirrorGroup(p, g, [&](int j, int i, int a) {
-            image.anchor[to[j]] = static_cast<std::uint8_t>(a);
-            images[g.members[i]] = static_cast<std::uint8_t>(to[j]);
-            key += weight_[to[j]][a];
-        });
+    for (int g = 0; g < groupCount(); ++g) {
+        const std::uint8_t* from = seats_.data() + groupStart_[g];
+        const std::uint8_t* to = seats_.data() + groupStart_[groupMirror_[g]];
+        int n = groupStart_[g + 1] - groupStart_[g];
+        int flip = boardSide - groupWidth_[g];
+        // Mirroring keeps rows and reverses the order within a row: the image of an ascending
+        // list ascends once each row's run is read backwards.
+        int j = 0;
+        for (int run = 0; run < n;) {
+            int rowStart = p.anchor[from[run]] / boardSide * boardSide;
+            int end = run + 1;
+            while (end < n && p.anchor[from[end]] < rowStart + boardSide)
+                ++end;
+            for (int i = end - 1; i >= run; --i, ++j) {
+                int a = 2 * rowStart + flip - p.anchor[from[i]]; // column c to flip - c
+                image.anchor[to[j]] = static_cast<std::uint8_t>(a);
+                images[from[i]] = to[j];
+                key += weight_[to[j]][a];
+            }
+            run = end;
+        }
     }
     return image;
 }

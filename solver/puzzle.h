@@ -117,6 +117,8 @@ public:
     // each piece swapped for one of the mirrored shape that the goal treats the same. A
     // position and its mirror image then lie equally far from the start and from the goal.
     bool mirrorSymmetric() const { return mirrorSymmetric_; }
+    // In a mirror-symmetric level, the group whose pieces are the images of group g's.
+    int mirrorGroupOf(int g) const { return groups_[g].mirror; }
     // The canonical mirror image of canonical p, with its key in `key`; p itself if the level
     // has no mirror image.
     Position mirrorOf(const Position& p, Key& key) const;
@@ -170,16 +172,21 @@ private:
     bool number(std::string& why); // lays out the groups' digits of the key
     bool findMirror();             // fills Group::mirror; false if the level is not symmetric
     void measureToGoal();          // fills toGoal_
-    // Calls f(j, i, a): member i of g lands as member j of the mirrored group, at anchor a; j
-    // ascending.
-    template <class F> void mirrorGroup(const Position& p, const Group& g, F&& f) const;
 
     std::vector<Piece> pieces_;
     std::vector<Group> groups_;
-    std::vector<int> rank_; // rank_[k]: where piece k stands among its group's members
     bool mirrorSymmetric_ = false;
+    // The groups again, flat for the inner loops: group g's members side by side in seats_ from
+    // groupStart_[g] on; by piece, where its group starts, its size, and the piece's rank in it.
+    std::array<std::uint8_t, maxPieces> seats_{};
+    std::array<std::uint8_t, maxPieces + 1> groupStart_{};
+    std::array<std::uint8_t, maxPieces> startOf_{}, sizeOf_{}, rank_{};
+    // By group, for mirrorOf: the group of the mirrored shape and the shape's width; whether
+    // every group has one.
+    std::array<std::uint8_t, maxPieces> groupMirror_{}, groupWidth_{};
+    bool everyGroupMirrored_ = false;
     // weight_[k][a]: what piece k, at anchor a, adds to the key.
-    std::vector<std::array<Key, playCells>> weight_;
+    std::array<std::array<Key, playCells>, maxPieces> weight_{};
     Mask walls_ = 0;
     Position start_;
     std::array<std::string, boardSide> startRows_, goalRows_; // as read, for regions()
@@ -207,7 +214,8 @@ constexpr bool slideAllowed(Mask piece, Mask others, int direction) {
 }
 
 inline int Puzzle::place(Position& p, Key& key, int k, int anchor) const {
-    const std::vector<int>& members = groups_[pieces_[k].group].members;
+    const std::uint8_t* members = seats_.data() + startOf_[k];
+    int size = sizeOf_[k];
     int j = rank_[k];
     auto at = static_cast<std::uint8_t>(anchor);
     key -= weight_[k][p.anchor[k]];
@@ -219,7 +227,7 @@ inline int Puzzle::place(Position& p, Key& key, int k, int anchor) const {
         p.anchor[here] = p.anchor[passed];
         --j;
     }
-    while (j + 1 < static_cast<int>(members.size()) && p.anchor[members[j + 1]] < at) {
+    while (j + 1 < size && p.anchor[members[j + 1]] < at) {
         int passed = members[j + 1], here = members[j];
         key += weight_[here][p.anchor[passed]] - weight_[passed][p.anchor[passed]];
         p.anchor[here] = p.anchor[passed];

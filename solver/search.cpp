@@ -15,11 +15,14 @@
 #include "solver/search.h"
 #include "solver/bigalloc.h"
 #include "solver/crew.h"
+#include "solver/pattern.h"
 
 #include <algorithm>
+#include <bit>
 #include <chrono>
 #include <limits>
 #include <map>
+#include <optional>
 #include <thread>
 
 namespace nudgeboard::solver {
@@ -168,9 +171,13 @@ void forEachStep(const Puzzle& puzzle, Metric metric, const Position& p, int ski
         all |= masks[k];
     }
     Mask movable = besideOf(boardCells & ~all); // only a piece next to an empty square moves
-    for (int k = 0; k < puzzle.pieceCount(); ++k) {
-        if (k == skip || (masks[k] & movable) == 0)
-            continue;
+    std::uint32_t moving = 0;                   // by piece number, as bits
+    for (int k = 0; k < puzzle.pieceCount(); ++k)
+        moving |= std::uint32_t{(masks[k] & movable) != 0} << k;
+    if (skip >= 0)
+        moving &= ~(std::uint32_t{1} << skip);
+    for (; moving != 0; moving &= moving - 1) {
+        int k = std::countr_zero(moving);
         Mask others = all & ~masks[k];
         if (metric == Metric::Slides) {
             for (int d = 0; d < directionCount; ++d)
@@ -184,33 +191,54 @@ void forEachStep(const Puzzle& puzzle, Metric metric, const Position& p, int ski
     }
 }
 
-// The lower bound on the steps from p to the goal; Puzzle::never or more if there is none.
-int boundOf(const Puzzle& puzzle, Metric metric, const Position& p) {
-    int bound = 0;
-    for (int k = 0; k < puzzle.pieceCount(); ++k) {
-        int slides = puzzle.slidesToGoal(k, p.anchor[k]);
-        if (slides == Puzzle::never)
-            return Puzzle::never;
-        bound += metric == Metric::Slides ? slides : slides > 0;
+// The lower bound on the steps from a position to the goal. Under Metric::Slides the pattern
+// bound: a few big pieces' fewest slides among themselves, plus each other piece's own.
+class LowerBound {
+public:
+    LowerBound(const Puzzle& puzzle, Metric metric) : puzzle_(puzzle) {
+        if (metric == Metric::Slides)
+            pattern_.emplace(puzzle);
     }
-    return bound;
-}
 
-// How the bound changes when piece k moves from anchor a to anchor b: -1, 0 or 1.
-int boundChange(const Puzzle& puzzle, Metric metric, int k, int a, int b) {
-    int before = puzzle.slidesToGoal(k, a), after = puzzle.slidesToGoal(k, b);
-    return metric == Metric::Slides ? after - before : (after > 0) - (before > 0);
-}
+    // What the bound of p's neighbours is worked out from, once per position.
+    std::size_t placeOf(const Position& p) const { return pattern_ ? pattern_->indexOf(p) : 0; }
 
-// How much depth plus bound grows with a step of piece k from anchor a to anchor b: 0, 1 or 2,
-// since a step moves one piece.
-int riseOf(const Puzzle& puzzle, Metric metric, int k, int a, int b) {
-    int rise = 1 + boundChange(puzzle, metric, k, a, b);
-    if (rise < 0 || rise > 2)
-        throw InternalError("the lower bound changed by " + std::to_string(rise - 1) +
-                            " in one step");
-    return rise;
-}
+    // The bound of p; Puzzle::never or more if there is none.
+    int of(const Position& p) const {
+        if (pattern_)
+            return pattern_->of(p, pattern_->indexOf(p));
+        int bound = 0;
+        for (int k = 0; k < puzzle_.pieceCount(); ++k) {
+            int slides = puzzle_.slidesToGoal(k, p.anchor[k]);
+            if (slides == Puzzle::never)
+                return Puzzle::never;
+            bound += slides > 0;
+        }
+        return bound;
+    }
+
+    // How much depth plus bound grows with a step of piece k of p (whose placeOf is `place`)
+    // to `anchor`: 0, 1 or 2, since a step moves one piece.
+    int riseOf(const Position& p, std::size_t place, int k, int anchor) const {
+        int change = 0;
+        if (pattern_) {
+            change = pattern_->change(p, place, k, anchor);
+        } else {
+            int before = puzzle_.slidesToGoal(k, p.anchor[k]);
+            int after = puzzle_.slidesToGoal(k, anchor);
+            change = (after > 0) - (before > 0);
+        }
+        int rise = 1 + change;
+        if (rise < 0 || rise > 2)
+            throw InternalError("the lower bound changed by " + std::to_string(change) +
+                                " in one step");
+        return rise;
+    }
+
+private:
+    const Puzzle& puzzle_;
+    std::optional<PatternBound> pattern_;
+};
 
 // A stored position still to expand, as reached (not as its mirror image: the image's
 // neighbours are the images of its neighbours, and they share their keys).
@@ -309,6 +337,8 @@ private:
 
     const Puzzle& puzzle_;
     Metric metric_;
+    // Made when the search starts, its table counted against the memory bound.
+    std::optional<LowerBound> lower_;
     Limits limits_;
     // The memory bound, set before the first table is made and released however the search ends.
     struct Bound {
@@ -349,6 +379,7 @@ void Search::expand(std::size_t index, const Entry& e, int depth, int order, Wor
     // Under the counter, running the piece that just moved again only reaches positions its
     // own run reached already.
     int skip = metric_ == Metric::Moves ? e.last : noPiece;
+    std::size_t place = lower_->placeOf(p);
     forEachStep(puzzle_, metric_, p, skip, [&](int k, int anchor, auto&&) {
         if (k == e.last && anchor == e.cameFrom)
             return; // straight back to where it came from, stored already
@@ -357,7 +388,7 @@ void Search::expand(std::size_t index, const Entry& e, int depth, int order, Wor
         if (mirror_)
             key = std::min(key, puzzle_.placedKey(image, imageKey, images[k],
                                                   puzzle_.mirrorAnchor(k, anchor)));
-        int rise = riseOf(puzzle_, metric_, k, p.anchor[k], anchor);
+        int rise = lower_->riseOf(p, place, k, anchor);
         w.finishing = w.finishing || (rise == 0 && order == depth + 1);
         w.byShard[shardOf(PositionTable::hash(key))].push_back(
             {key, static_cast<std::uint32_t>(index), static_cast<std::uint8_t>(k),
@@ -369,28 +400,27 @@ void Search::file(int shard, const Bucket& batch, int depth, int order,
                   const std::array<Bucket*, 3>& targets) {
     Worker& w = workers_[shard];
     PositionTable& table = tables_[shard];
-    // Nearly every lookup misses the cache, so the slots are fetched ahead.
+    // Nearly every lookup misses the cache, so each line is fetched some candidates ahead.
+    constexpr std::size_t ahead = 24;
     for (int t = 0; t < shards_; ++t) {
         const auto& list = workers_[t].byShard[shard];
-        for (std::size_t at = 0; at < list.size(); at += 64) {
-            std::size_t end = std::min(list.size(), at + 64);
-            for (std::size_t i = at; i < end; ++i)
-                table.prefetch(PositionTable::hash(list[i].key));
-            for (std::size_t i = at; i < end; ++i) {
-                const Candidate& c = list[i];
-                auto filed = table.add(c.key, PositionTable::hash(c.key), depth + 1);
-                if (filed == PositionTable::Filed::Known)
-                    continue;
-                const Entry& parent = entryAt(batch, c.parent);
-                Entry& e = (*targets[c.rise])[shard].emplace_back(parent);
-                e.cameFrom = parent.position.anchor[c.piece];
-                e.last =
-                    static_cast<std::int8_t>(puzzle_.place(e.position, e.key, c.piece, c.anchor));
-                // A bound of 0 means every piece stands where the goal wants it.
-                if (order + c.rise == depth + 1 && !w.goal) {
-                    w.goal = true;
-                    w.goalKey = c.key;
-                }
+        for (std::size_t i = 0; i < std::min(ahead, list.size()); ++i)
+            table.prefetch(PositionTable::hash(list[i].key));
+        for (std::size_t i = 0; i < list.size(); ++i) {
+            if (i + ahead < list.size())
+                table.prefetch(PositionTable::hash(list[i + ahead].key));
+            const Candidate& c = list[i];
+            auto filed = table.add(c.key, PositionTable::hash(c.key), depth + 1);
+            if (filed == PositionTable::Filed::Known)
+                continue;
+            const Entry& parent = entryAt(batch, c.parent);
+            Entry& e = (*targets[c.rise])[shard].emplace_back(parent);
+            e.cameFrom = parent.position.anchor[c.piece];
+            e.last = static_cast<std::int8_t>(puzzle_.place(e.position, e.key, c.piece, c.anchor));
+            // A bound of 0 means every piece stands where the goal wants it.
+            if (order + c.rise == depth + 1 && !w.goal) {
+                w.goal = true;
+                w.goalKey = c.key;
             }
         }
     }
@@ -422,8 +452,8 @@ void Search::expandBucket(const Bucket& batch, int depth, int order) {
     for (std::size_t from = 0; from < total && !(goal_ && goalDepth_ == order) && !outOfTime();
          from += chunk) {
         std::size_t to = std::min(total, from + chunk);
-        // Waking the workers costs more than a small chunk.
-        int parts = to - from < 1024 ? 1 : shards_;
+        // A round of the crew costs more than a very small chunk.
+        int parts = to - from < 256 ? 1 : shards_;
         crew_.run(parts, [&](int t) {
             Worker& w = workers_[t];
             std::size_t begin = from + (to - from) * t / parts;
@@ -550,7 +580,8 @@ Solution Search::run() {
     Solution out;
     try {
         const Position& start = puzzle_.start();
-        int startBound = puzzle_.goalReachable() ? boundOf(puzzle_, metric_, start) : Puzzle::never;
+        lower_.emplace(puzzle_, metric_);
+        int startBound = puzzle_.goalReachable() ? lower_->of(start) : Puzzle::never;
         if (startBound < Puzzle::never) {
             Key startKey = puzzle_.pack(start);
             Key settled = puzzle_.settledKey(start, startKey);

@@ -1,6 +1,7 @@
 // The solver against the game's core: same moves, same goal, and solutions that really solve.
 #include "board.h"
 #include "solver/levelfile.h"
+#include "solver/pattern.h"
 #include "solver/puzzle.h"
 #include "solver/report.h"
 #include "solver/search.h"
@@ -160,6 +161,40 @@ TEST(SolverPositions, KeysPlacesAndMirrorsAgree) {
                 ASSERT_EQ(puzzle.isGoal(image), puzzle.isGoal(p));
                 ASSERT_EQ(puzzle.settledKey(p, key), std::min(key, imageKey));
             }
+        }
+    }
+}
+
+// The pattern bound, worked out step by step as the search does, agrees with the bound worked
+// out afresh, changes by at most one a slide, is 0 exactly on a goal, and never passes the
+// fewest slides from the start.
+TEST(SolverBound, PatternBoundStaysConsistent) {
+    std::mt19937 rng(14);
+    for (int level = 1; level <= levelCountBuiltIn; ++level) {
+        SCOPED_TRACE("level " + std::to_string(level));
+        Puzzle puzzle = builtIn(level);
+        PatternBound bound(puzzle);
+        if (level == 8) {
+            EXPECT_GE(bound.chosen(), 2); // the goal piece with the pieces around it
+        }
+        Position p = puzzle.start();
+        EXPECT_LE(bound.of(p, bound.indexOf(p)), solved(level).slides.slides);
+        for (int step = 0; step < 300; ++step) {
+            int here = bound.of(p, bound.indexOf(p));
+            ASSERT_LT(here, Puzzle::never);
+            ASSERT_EQ(here == 0, puzzle.isGoal(p));
+            std::vector<std::pair<int, int>> legal;
+            puzzle.forEachSlide(p, [&](int k, int d) { legal.emplace_back(k, d); });
+            for (auto [k, d] : legal) {
+                int change = bound.change(p, bound.indexOf(p), k, p.anchor[k] + cellOffset[d]);
+                Position q = puzzle.slid(p, k, d);
+                puzzle.canonicalize(q, k);
+                ASSERT_LE(std::abs(change), 1);
+                ASSERT_EQ(bound.of(q, bound.indexOf(q)), here + change);
+            }
+            auto [k, d] = legal[rng() % legal.size()];
+            p = puzzle.slid(p, k, d);
+            puzzle.canonicalize(p, k);
         }
     }
 }
