@@ -101,9 +101,6 @@ var nbPage = (function () {
     show();
   }
 
-  function shiftState(e) {
-    return (e.shiftKey ? 1 : 0) | (e.ctrlKey ? 2 : 0) | (e.altKey ? 4 : 0);
-  }
   function keyCode(e) {
     return e.keyCode & 255; // the browser's codes are the game's (Windows virtual keys)
   }
@@ -131,7 +128,7 @@ var nbPage = (function () {
   function onKeyUp(e) {
     var key = keyCode(e);
     if (isArrow(key) || isMenuKey(key) || key === vkSpace) e.preventDefault();
-    Module['_nb_key_up'](key, shiftState(e), mode !== 0 ? 1 : 0);
+    Module['_nb_key_up'](key, mode !== 0 ? 1 : 0);
     // Alt or F10 pressed and released alone lights the menu bar, as on the desktop.
     if (isMenuKey(key) && altAlone && mode === 0) {
       mode = 1;

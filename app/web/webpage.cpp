@@ -100,9 +100,9 @@ EMSCRIPTEN_KEEPALIVE void nb_key_down(int key) {
     strokes.pressed(key);
 }
 
-EMSCRIPTEN_KEEPALIVE void nb_key_up(int key, int shift, int menuHasKeyboard) {
+EMSCRIPTEN_KEEPALIVE void nb_key_up(int key, int menuHasKeyboard) {
     if (strokes.released(key, menuHasKeyboard != 0)) {
-        form.Form_KeyUp(key, shift);
+        form.Form_KeyUp(key, 0); // the game reads no modifier state
         mirror();
     }
 }
