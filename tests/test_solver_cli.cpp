@@ -88,7 +88,11 @@ Outcome solveCommand(const std::vector<std::string>& arguments, const std::strin
     if (!before.empty())
         command = before + "; exec " + command;
 #if defined(_WIN32)
+    // -1 means the command processor itself did not start (Wine, now and then, when starts
+    // follow each other closely); the program never ran, so it is started once more.
     int status = std::system(("\"" + command + "\"").c_str());
+    if (status == -1)
+        status = std::system(("\"" + command + "\"").c_str());
 #else
     int raw = std::system(command.c_str());
     int status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
