@@ -38,6 +38,13 @@ var nbPage = (function () {
     el.style.width = px(width);
     el.style.height = px(height);
   }
+  // A new element of the client area, kept in `store` under `key`.
+  function child(store, key, className) {
+    var el = (store[key] = document.createElement('div'));
+    el.className = className;
+    client.appendChild(el);
+    return el;
+  }
   function font(el, family, weight, points) {
     el.style.font = weight + ' ' + points + 'pt ' + (fonts[family] || '"' + family + '",sans-serif');
   }
@@ -249,11 +256,9 @@ var nbPage = (function () {
     cell: function (k, left, top, width, height, back, fore, caption, line, visible, family, weight, points) {
       var el = cells[k];
       if (!el) {
-        el = cells[k] = document.createElement('div');
-        el.className = 'c';
+        el = child(cells, k, 'c');
         el.dataset.k = k;
         font(el, family, weight, points); // a cell's font is fixed for its life
-        client.appendChild(el);
       }
       place(el, left, top, width, height);
       el.style.background = css(back);
@@ -265,12 +270,7 @@ var nbPage = (function () {
       if (el.textContent !== caption) el.textContent = caption;
     },
     label: function (which, left, top, width, height, back, fore, caption, visible, family, weight, points) {
-      var el = labels[which];
-      if (!el) {
-        el = labels[which] = document.createElement('div');
-        el.className = 'l';
-        client.appendChild(el);
-      }
+      var el = labels[which] || child(labels, which, 'l');
       place(el, left, top, width, height);
       el.style.background = back < 0 ? 'transparent' : css(back);
       el.style.color = fore < 0 ? '' : css(fore);
@@ -279,12 +279,7 @@ var nbPage = (function () {
       if (el.textContent !== caption) el.textContent = caption;
     },
     frame: function (f, left, top, width, height, line) {
-      var el = frames[f];
-      if (!el) {
-        el = frames[f] = document.createElement('div');
-        el.className = 'f';
-        client.appendChild(el);
-      }
+      var el = frames[f] || child(frames, f, 'f');
       place(el, left, top, width, height);
       el.style.borderWidth = px(line);
     },
