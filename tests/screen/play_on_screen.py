@@ -202,18 +202,14 @@ def whole_at_scale(s):
         inside the line and just outside the rectangle, side by side."""
         left, top, right, bottom = rect
         inside, outside = set(), set()
-        for x in range(left, right):
-            for y in list(range(top, top + line)) + list(range(bottom - line, bottom)):
-                if s.pixel_of(shot, x, y) != colour:
-                    failures.append("%s: pixel (%d, %d) is %s" % (what, x, y,
-                                                                  s.pixel_of(shot, x, y)))
-                    return inside, outside
-        for y in range(top, bottom):
-            for x in list(range(left, left + line)) + list(range(right - line, right)):
-                if s.pixel_of(shot, x, y) != colour:
-                    failures.append("%s: pixel (%d, %d) is %s" % (what, x, y,
-                                                                  s.pixel_of(shot, x, y)))
-                    return inside, outside
+        rows = list(range(top, top + line)) + list(range(bottom - line, bottom))
+        columns = list(range(left, left + line)) + list(range(right - line, right))
+        band = [(x, y) for x in range(left, right) for y in rows]
+        band += [(x, y) for y in range(top, bottom) for x in columns]
+        for x, y in band:
+            if s.pixel_of(shot, x, y) != colour:
+                failures.append("%s: pixel (%d, %d) is %s" % (what, x, y, s.pixel_of(shot, x, y)))
+                return inside, outside
         for x in range(left + line, right - line):
             inside |= {s.pixel_of(shot, x, top + line), s.pixel_of(shot, x, bottom - line - 1)}
             outside |= {s.pixel_of(shot, x, top - 1), s.pixel_of(shot, x, bottom)}
