@@ -274,8 +274,25 @@ class Screen:
         deadline = time.monotonic() + timeout
         while not condition():
             if time.monotonic() > deadline:
-                raise RuntimeError("gave up waiting for " + what)
+                raise RuntimeError("gave up waiting for %s; %s" % (what, self.describe()))
             time.sleep(0.05)
+
+    def describe(self):
+        """What the screen shows, for a failure's message: the windows on it, which one has
+        the keyboard, and where a list is seen."""
+        windows = []
+        for window in self.root.query_tree().children:
+            attributes = window.get_attributes()
+            if attributes.map_state == X.IsViewable:
+                g = window.get_geometry()
+                windows.append("0x%x%s at %d,%d %dx%d" % (
+                    window.id, " (override-redirect)" if attributes.override_redirect else "",
+                    g.x, g.y, g.width, g.height))
+        focus = self.x.get_input_focus().focus
+        return "windows shown: %s; keyboard: %s; level list: %s; game %s" % (
+            ", ".join(windows) or "none", "0x%x" % focus.id if hasattr(focus, "id") else focus,
+            self.level_list(), "running" if self.game.poll() is None else
+            "ended with status %d" % self.game.returncode)
 
     def level_list(self):
         """Where the open drop-down list lies (left, top, right, bottom), or None. A desktop

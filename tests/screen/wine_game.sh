@@ -55,6 +55,10 @@ if [ ! -e "$WINEPREFIX/.nudgeboard-dpi" ]; then
     wineserver --wait
     echo "$dpi" >"$WINEPREFIX/.nudgeboard-dpi"
 fi
+# The game before this one may still be winding down: its prefix's services end a second or
+# so after it. A game started meanwhile would join that ending session, whose desktop is on a
+# display that is gone, so it waits; bounded, in case something else keeps the prefix busy.
+timeout 20 wineserver --wait || true
 flock --unlock 9
 exec 9>&-
 
