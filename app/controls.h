@@ -30,7 +30,6 @@ struct Label {
     std::optional<Rgb> backColor;
     std::optional<Rgb> foreColor;
     Font font{};
-    bool centred = true;
     int borderStyle = 0; // 0 none, 1 single line: on a cell, the selection mark
     bool visible = true;
     bool operator==(const Label&) const = default;

@@ -17,6 +17,8 @@ constexpr Rgb rgb(int red, int green, int blue) {
 
 constexpr Rgb emptyColor = rgb(0, 0, 0);
 constexpr Rgb wallColor = rgb(102, 102, 102);
+// The selected piece's mark and the boards' outlines: black shows on every piece colour.
+constexpr Rgb lineColor = rgb(0, 0, 0);
 
 // The counter's colour once the level is solved: the moves under, at or over the par.
 constexpr Rgb underParCyan = rgb(0, 255, 255);

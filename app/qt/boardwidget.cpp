@@ -2,6 +2,7 @@
 #include "app/qt/boardwidget.h"
 
 #include "app/form1.h"
+#include "app/picture.h"
 
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -74,8 +75,7 @@ void BoardWidget::updateDevice(const DeviceRect& r) {
 }
 
 void BoardWidget::mirror(const Form1& form, const Changes& changes) {
-    if (changes.newLoad && form.Grid.exists(0))
-        cellFont_ = toQFont(form.Grid(0).font); // every cell is a copy of cell 0
+    form_ = &form;
     int scale = dpi();
     for (int k = 0; k < cellCount; ++k) {
         if (!changes.cells.test(static_cast<std::size_t>(k)))
@@ -110,58 +110,45 @@ void BoardWidget::mirror(const Form1& form, const Changes& changes) {
 
 void BoardWidget::paintEvent(QPaintEvent* event) {
     const qreal ratio = devicePixelRatio();
-    const int scale = dpi();
-    const int line = deviceLine(scale);
     const QPointF shift = deviceShift();
     QPainter painter(this);
     painter.fillRect(event->rect(), palette().color(QPalette::Window));
+    if (form_ == nullptr)
+        return;
     // From here on one unit is one device pixel, and whole units are whole pixels.
     QTransform device;
     device.scale(1 / ratio, 1 / ratio);
     device.translate(shift.x(), shift.y());
     painter.setTransform(device);
     QRect exposed = device.inverted().mapRect(QRectF(event->rect())).toAlignedRect();
-    auto shownAt = [&](int k) {
-        const Cell& c = cells_[static_cast<std::size_t>(k)];
-        return c.exists && c.visible && toQRect(deviceRectOf(k)).intersects(exposed);
-    };
-    for (int k = 0; k < cellCount; ++k)
-        if (shownAt(k))
-            painter.fillRect(toQRect(deviceRectOf(k)), cell(k).color);
-    for (int k = 0; k < cellCount; ++k) {
-        if (!shownAt(k) || cell(k).caption.isEmpty())
+    const BoardPicture picture = boardPicture(*form_, dpi());
+    for (const PaintedCell& c : picture.cells) {
+        QRect r = toQRect(c.rect);
+        if (!r.intersects(exposed))
             continue;
-        // Text is laid out in the window's own units, at its point size.
-        QRectF r = device.mapRect(QRectF(toQRect(deviceRectOf(k))));
-        painter.save();
-        painter.resetTransform();
-        painter.setPen(cell(k).textColor);
-        painter.setFont(cellFont_);
-        painter.drawText(r, Qt::AlignCenter, cell(k).caption);
-        painter.restore();
+        painter.fillRect(r, toQColor(c.fill));
+        if (!c.caption.empty()) {
+            // Text is laid out in the window's own units, at its point size.
+            painter.save();
+            painter.resetTransform();
+            painter.setPen(toQColor(c.captionColor));
+            painter.setFont(toQFont(*c.font));
+            painter.drawText(device.mapRect(QRectF(r)), Qt::AlignCenter, toQString(c.caption));
+            painter.restore();
+        }
+        if (c.marked)
+            frame(painter, c.rect, picture.line, toQColor(lineColor));
     }
-    // Marks above every neighbouring cell, black so they show on every colour, white included.
-    for (int k = 0; k < cellCount; ++k)
-        if (shownAt(k) && cell(k).marked)
-            frame(painter, deviceRectOf(k), line, Qt::black);
-    for (const Outline& o : frames_)
-        frame(painter, deviceRect(o.left, o.top, o.width, o.height, scale), line, Qt::black);
+    for (const DeviceRect& o : picture.outlines)
+        frame(painter, o, picture.line, toQColor(lineColor));
 }
 
 int BoardWidget::cellAt(QPointF point) const {
+    if (form_ == nullptr)
+        return -1;
     QPointF device = point * devicePixelRatio() - deviceShift();
-    int x = int(std::floor(device.x()));
-    int y = int(std::floor(device.y()));
-    // Where neighbours share a line, the later cell lies on top, as created.
-    for (int k = cellCount - 1; k >= 0; --k) {
-        const Cell& c = cell(k);
-        if (c.exists && c.visible) {
-            DeviceRect r = deviceRectOf(k);
-            if (x >= r.left && x < r.right && y >= r.top && y < r.bottom)
-                return k;
-        }
-    }
-    return -1;
+    return nudgeboard::cellAt(boardPicture(*form_, dpi()), int(std::floor(device.x())),
+                              int(std::floor(device.y())));
 }
 
 void BoardWidget::mousePressEvent(QMouseEvent* event) {

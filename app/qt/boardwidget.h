@@ -1,4 +1,4 @@
-// Both boards in one widget: every cell, mark and outline painted on whole device pixels.
+// Both boards in one widget: the core's picture of them painted on whole device pixels.
 #pragma once
 
 #include "app/changes.h"
@@ -59,7 +59,7 @@ private:
 
     std::array<Cell, cellCount> cells_{};
     std::array<Outline, 2> frames_{};
-    QFont cellFont_;
+    const Form1* form_ = nullptr; // what is painted: the core's controls as they are now
     int pressed_ = -1;
 };
 

@@ -21,18 +21,18 @@ mergeInto(LibraryManager.library, {
   page_drop_cell: function (k) {
     nbPage.dropCell(k);
   },
-  page_cell: function (k, left, top, width, height, back, fore, caption, line, visible, family,
-                       weight, points) {
-    nbPage.cell(k, left, top, width, height, back, fore, UTF8ToString(caption), line, visible,
-                UTF8ToString(family), weight, points);
+  page_cell: function (k, left, top, width, height, back, fore, caption, line, layer, visible,
+                       family, weight, points) {
+    nbPage.cell(k, left, top, width, height, back, fore, UTF8ToString(caption), line, layer,
+                visible, UTF8ToString(family), weight, points);
   },
   page_label: function (which, left, top, width, height, back, fore, caption, visible, family,
                         weight, points) {
     nbPage.label(which, left, top, width, height, back, fore, UTF8ToString(caption), visible,
                  UTF8ToString(family), weight, points);
   },
-  page_frame: function (f, left, top, width, height, line) {
-    nbPage.frame(f, left, top, width, height, line);
+  page_frame: function (f, left, top, width, height, line, layer) {
+    nbPage.frame(f, left, top, width, height, line, layer);
   },
   page_listen: function () {
     nbPage.listen();

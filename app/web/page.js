@@ -145,9 +145,11 @@ var nbPage = (function () {
     altAlone = false;
   }
 
-  function cellOf(target) {
-    var el = target && target.closest ? target.closest('.c') : null;
-    return el ? +el.dataset.k : -1;
+  // The cell under the pointer, by the core's hit test in device pixels of the client area.
+  function cellOf(e) {
+    var box = client.getBoundingClientRect();
+    return Module['_nb_cell_at'](Math.floor((e.clientX - box.left) * scale),
+                                 Math.floor((e.clientY - box.top) * scale));
   }
   function onMouseDown(e) {
     altAlone = false;
@@ -159,7 +161,7 @@ var nbPage = (function () {
       swallow = true;
       return;
     }
-    if (e.button === 0) pressedCell = cellOf(e.target);
+    if (e.button === 0) pressedCell = cellOf(e);
   }
   function onMouseUp(e) {
     if (e.button !== 0) return;
@@ -170,7 +172,7 @@ var nbPage = (function () {
       return;
     }
     // A click is a press and a release on the same cell.
-    if (pressed >= 0 && cellOf(e.target) === pressed) Module['_nb_click'](pressed);
+    if (pressed >= 0 && cellOf(e) === pressed) Module['_nb_click'](pressed);
   }
 
   function watchScale() {
@@ -253,7 +255,7 @@ var nbPage = (function () {
       if (cells[k]) cells[k].remove();
       cells[k] = null;
     },
-    cell: function (k, left, top, width, height, back, fore, caption, line, visible, family, weight, points) {
+    cell: function (k, left, top, width, height, back, fore, caption, line, layer, visible, family, weight, points) {
       var el = cells[k];
       if (!el) {
         el = child(cells, k, 'c');
@@ -263,9 +265,9 @@ var nbPage = (function () {
       place(el, left, top, width, height);
       el.style.background = css(back);
       el.style.color = css(fore);
-      // The mark lies inside the cell, above its neighbours.
+      // The mark lies inside the cell; the core says which cell lies above which.
       el.style.border = line ? px(line) + ' solid #000' : 'none';
-      el.style.zIndex = line ? 2 : 1;
+      el.style.zIndex = 1 + layer;
       el.style.visibility = visible ? 'visible' : 'hidden';
       if (el.textContent !== caption) el.textContent = caption;
     },
@@ -278,9 +280,10 @@ var nbPage = (function () {
       el.style.visibility = visible ? 'visible' : 'hidden';
       if (el.textContent !== caption) el.textContent = caption;
     },
-    frame: function (f, left, top, width, height, line) {
+    frame: function (f, left, top, width, height, line, layer) {
       var el = frames[f] || child(frames, f, 'f');
       place(el, left, top, width, height);
+      el.style.zIndex = 1 + layer;
       el.style.borderWidth = px(line);
     },
     listen: function () {

@@ -1,6 +1,7 @@
 // The browser page: mirrors the core's controls onto page elements and forwards the five events.
 #include "app/changes.h"
 #include "app/form1.h"
+#include "app/picture.h"
 #include "app/scaling.h"
 #include "app/strokes.h"
 
@@ -18,11 +19,11 @@ void page_menu_item(int index, const char* caption);
 void page_drop_cells();
 void page_drop_cell(int k);
 void page_cell(int k, int left, int top, int width, int height, int back, int fore,
-               const char* caption, int markLine, int visible, const char* family, int weight,
-               int points);
+               const char* caption, int markLine, int layer, int visible, const char* family,
+               int weight, int points);
 void page_label(int which, int left, int top, int width, int height, int back, int fore,
                 const char* caption, int visible, const char* family, int weight, int points);
-void page_frame(int f, int left, int top, int width, int height, int line);
+void page_frame(int f, int left, int top, int width, int height, int line, int layer);
 void page_listen();
 }
 
@@ -65,8 +66,8 @@ void mirror() {
         DeviceRect r = deviceRect(cell.left, cell.top, cell.width, cell.height, dpi);
         page_cell(k, r.left, r.top, r.width(), r.height(), colour(cell.backColor),
                   colour(cell.foreColor), cell.caption.c_str(),
-                  cell.borderStyle == 1 ? deviceLine(dpi) : 0, cell.visible,
-                  text(cell.font.family).c_str(), cell.font.weight, cell.font.points);
+                  cell.borderStyle == 1 ? deviceLine(dpi) : 0, paintLayer(k, cell.borderStyle == 1),
+                  cell.visible, text(cell.font.family).c_str(), cell.font.weight, cell.font.points);
     }
     if (changes.nameof)
         showLabel(0, form.Nameof);
@@ -76,7 +77,7 @@ void mirror() {
         for (int f = 0; f < 2; ++f) {
             const Outline& o = form.Frame[static_cast<std::size_t>(f)];
             DeviceRect r = deviceRect(o.left, o.top, o.width, o.height, dpi);
-            page_frame(f, r.left, r.top, r.width(), r.height(), deviceLine(dpi));
+            page_frame(f, r.left, r.top, r.width(), r.height(), deviceLine(dpi), outlineLayer);
         }
 }
 
@@ -109,6 +110,12 @@ EMSCRIPTEN_KEEPALIVE void nb_key_up(int key, int menuHasKeyboard) {
 
 EMSCRIPTEN_KEEPALIVE void nb_forget_keys() {
     strokes.forgetAll();
+}
+
+// The cell on top at a device pixel of the client area, or -1: the page asks, so that a click
+// on a line two cells share picks the same cell as on the desktop.
+EMSCRIPTEN_KEEPALIVE int nb_cell_at(int x, int y) {
+    return cellAt(boardPicture(form, dpi), x, y);
 }
 
 EMSCRIPTEN_KEEPALIVE void nb_click(int index) {

@@ -74,10 +74,6 @@ RECT lineInside(HDC dc, const DeviceRect& r, int width, HBRUSH brush) {
     return {r.left + w, r.top + w, r.right - w, r.bottom - w};
 }
 
-HBRUSH black() {
-    return static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-}
-
 } // namespace
 
 GameWindow::GameWindow(Form1& form) : form_(form) {}
@@ -263,51 +259,36 @@ std::optional<DeviceRect> GameWindow::cellRect(int k) const {
     return device(cell.left, cell.top, cell.width, cell.height);
 }
 
-// Where cells overlap by their shared pixel line, the lower index is on top, as it was when
-// each cell was a window of its own; a marked cell is above its unmarked neighbours, so that
-// its mark shows whole, and the outlines are above everything.
 void GameWindow::paintBoard(HDC dc, const RECT& area) {
     SaveDC(dc);
     IntersectClipRect(dc, area.left, area.top, area.right, area.bottom);
     FillRect(dc, &area, GetSysColorBrush(COLOR_BTNFACE));
-    for (int marked = 0; marked < 2; ++marked)
-        for (int k = cellCount - 1; k >= 0; --k) {
-            std::optional<DeviceRect> r = cellRect(k);
-            if (r && (form_.Grid(k).borderStyle == 1) == (marked == 1) && overlaps(*r, area))
-                paintCell(dc, form_.Grid(k));
-        }
-    for (const Outline& o : form_.Frame)
-        lineInside(dc, device(o.left, o.top, o.width, o.height), deviceLine(dpi()), black());
+    const BoardPicture picture = boardPicture(form_, dpi());
+    for (const PaintedCell& cell : picture.cells)
+        if (overlaps(cell.rect, area))
+            paintCell(dc, cell, picture.line);
+    for (const DeviceRect& o : picture.outlines)
+        lineInside(dc, o, picture.line, brush(lineColor));
     RestoreDC(dc, -1);
 }
 
-void GameWindow::paintCell(HDC dc, const Label& cell) {
-    DeviceRect r = device(cell.left, cell.top, cell.width, cell.height);
-    RECT inside = toRect(r);
-    FillRect(dc, &inside,
-             cell.backColor ? brush(*cell.backColor) : GetSysColorBrush(COLOR_BTNFACE));
-    if (cell.borderStyle == 1)
-        inside = lineInside(dc, r, deviceLine(dpi()), black());
+void GameWindow::paintCell(HDC dc, const PaintedCell& cell, int line) {
+    RECT inside = toRect(cell.rect);
+    FillRect(dc, &inside, brush(cell.fill));
+    if (cell.marked)
+        inside = lineInside(dc, cell.rect, line, brush(lineColor));
     if (cell.caption.empty())
         return;
-    HGDIOBJ was = SelectObject(dc, font(cell.font));
-    SetTextColor(dc, cell.foreColor ? colorRef(*cell.foreColor) : GetSysColor(COLOR_WINDOWTEXT));
+    HGDIOBJ was = SelectObject(dc, font(*cell.font));
+    SetTextColor(dc, colorRef(cell.captionColor));
     SetBkMode(dc, TRANSPARENT);
     std::wstring text = widen(cell.caption);
-    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &inside,
-              cell.centred ? centredText : (centredText & ~UINT{DT_CENTER}) | DT_LEFT);
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &inside, centredText);
     SelectObject(dc, was);
 }
 
 int GameWindow::cellAt(POINT at) const {
-    // Top first: marked cells, then the rest, lower indices above higher ones.
-    for (int marked = 1; marked >= 0; --marked)
-        for (int k = 0; k < cellCount; ++k) {
-            std::optional<DeviceRect> r = cellRect(k);
-            if (r && (form_.Grid(k).borderStyle == 1) == (marked == 1) && contains(*r, at))
-                return k;
-        }
-    return -1;
+    return nudgeboard::cellAt(boardPicture(form_, dpi()), at.x, at.y);
 }
 
 void GameWindow::fitClient() {

@@ -18,6 +18,7 @@
 
 #include "app/changes.h"
 #include "app/form1.h"
+#include "app/picture.h"
 #include "app/scaling.h"
 #include "app/strokes.h"
 
@@ -67,7 +68,7 @@ private:
     void placeBoard();
     void invalidate(const DeviceRect& r);
     void paintBoard(HDC dc, const RECT& area);
-    void paintCell(HDC dc, const Label& cell);
+    void paintCell(HDC dc, const PaintedCell& cell, int line);
     std::optional<DeviceRect> cellRect(int k) const; // none for a cell not shown
     int cellAt(POINT at) const;                      // -1 where no cell is
     void fitClient();

@@ -1,0 +1,106 @@
+// The boards' picture: which cell every device pixel of both boards shows and hits, at several
+// display scales, with and without a selection; the three front ends draw and hit-test by it.
+#include "app/picture.h"
+#include "board.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+using namespace nudgeboard;
+using namespace nudgeboard::testing;
+
+namespace {
+
+// The cells that cover device column x (or row y): a board's cell c covers its pitch c and the
+// first pixel of pitch c + 1, so a pixel on a pitch boundary belongs to two neighbours, and the
+// boundary between the boards to cell 5 of the play board and cell 0 of the goal board.
+std::vector<int> linesAt(int x, int dpi) {
+    int pitch = roundedScale(cellPitch, dpi);
+    std::vector<int> lines; // 0..11 across both boards, 0..5 down
+    for (int line = 0; line < 2 * boardSide; ++line) {
+        int start = pitch * (line % boardSide) + (line / boardSide) * boardSide * pitch;
+        if (start <= x && x <= start + pitch)
+            lines.push_back(line);
+    }
+    return lines;
+}
+
+int cellOf(int column, int row) {
+    return column / boardSide * playCells + cellIndex(row, column % boardSide);
+}
+
+} // namespace
+
+TEST(BoardPicture, EveryPixelHitsTheCellDrawnOnTop) {
+    Form1 form;
+    form.curLevel = 8;
+    form.Show();
+    for (bool selected : {false, true}) {
+        if (selected)
+            form.Grid_Click(14); // "N", two cells in a column: marks on shared lines
+        std::vector<int> marked = markedCells(form);
+        auto isMarked = [&](int k) {
+            return std::find(marked.begin(), marked.end(), k) != marked.end();
+        };
+        for (int dpi : {96, 120, 144, 192}) {
+            SCOPED_TRACE(::testing::Message() << "dpi " << dpi << (selected ? ", N marked" : ""));
+            BoardPicture picture = boardPicture(form, dpi);
+            ASSERT_EQ(picture.cells.size(), std::size_t{cellCount});
+            EXPECT_EQ(picture.line, deviceLine(dpi));
+            DeviceRect play = deviceRect(0, 0, boardPixels, boardPixels, dpi);
+            DeviceRect goal = deviceRect(goalBoardLeft, 0, boardPixels, boardPixels, dpi);
+            EXPECT_EQ(picture.outlines[0], play);
+            EXPECT_EQ(picture.outlines[1], goal);
+            for (int y = -1; y <= play.bottom; ++y)
+                for (int x = -1; x <= goal.right; ++x) {
+                    // Where cells overlap, a marked cell is on top, then the higher index.
+                    int expected = -1;
+                    for (int row : linesAt(y, dpi))
+                        for (int column : linesAt(x, dpi)) {
+                            if (row >= boardSide)
+                                continue;
+                            int k = cellOf(column, row);
+                            if (expected < 0 || isMarked(k) > isMarked(expected) ||
+                                (isMarked(k) == isMarked(expected) && k > expected))
+                                expected = k;
+                        }
+                    int hit = cellAt(picture, x, y);
+                    ASSERT_EQ(hit, expected) << "at " << x << ", " << y;
+                    // The cell hit is the last one painted over the pixel.
+                    auto drawn = std::find_if(picture.cells.rbegin(), picture.cells.rend(),
+                                              [&](const PaintedCell& c) {
+                                                  return c.rect.left <= x && x < c.rect.right &&
+                                                         c.rect.top <= y && y < c.rect.bottom;
+                                              });
+                    ASSERT_EQ(drawn == picture.cells.rend() ? -1 : drawn->index, hit);
+                }
+        }
+    }
+}
+
+// Each cell as the core holds it: its colour, its mark, the goal board's "?" captions.
+TEST(BoardPicture, CellsCarryTheirLook) {
+    Form1 form;
+    form.curLevel = 2;
+    form.Show();
+    form.Grid_Click(2); // "1", three cells
+    BoardPicture picture = boardPicture(form, 96);
+    for (const PaintedCell& c : picture.cells) {
+        SCOPED_TRACE(c.index);
+        const Label& cell = form.Grid(c.index);
+        EXPECT_EQ(c.fill, cell.backColor.value());
+        EXPECT_EQ(c.marked, cell.borderStyle == 1);
+        EXPECT_EQ(c.caption, cell.caption);
+        EXPECT_EQ(c.rect, deviceRect(cellLeft(c.index), cellTop(c.index), 25, 25, 96));
+    }
+    EXPECT_EQ(markedCells(form), (std::vector<int>{2, 7, 8}));
+    // Marked cells come last, so nothing covers a mark.
+    EXPECT_EQ(picture.cells.back().index, 8);
+    EXPECT_TRUE(picture.cells[picture.cells.size() - 3].marked);
+    EXPECT_FALSE(picture.cells[picture.cells.size() - 4].marked);
+    // A cell that is not shown is neither drawn nor hit.
+    form.Grid(0).visible = false;
+    EXPECT_EQ(boardPicture(form, 96).cells.size(), std::size_t{cellCount - 1});
+    EXPECT_EQ(cellAt(boardPicture(form, 96), 5, 5), -1);
+}
