@@ -27,12 +27,8 @@ Changes ShownControls::update(const Form1& form) {
     for (int k = 0; k < cellCount; ++k) {
         auto& shown = cells_[static_cast<std::size_t>(k)];
         const Label* cell = form.Grid.exists(k) ? &form.Grid(k) : nullptr;
-        int markBefore = shown ? shown->borderStyle : 0;
-        bool changed = differs(shown, cell);
-        if (changed || changes.newLoad)
+        if (differs(shown, cell) || changes.newLoad)
             changes.cells.set(static_cast<std::size_t>(k));
-        if ((shown ? shown->borderStyle : 0) != markBefore)
-            changes.marks = true;
     }
     changes.nameof = differs(nameof_, &form.Nameof);
     changes.numMoves = differs(numMoves_, &form.numMoves);

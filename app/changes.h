@@ -17,7 +17,6 @@ struct Changes {
     // end that keeps a toolkit object per cell replaces them all (every cell is in `cells` too).
     bool newLoad = false;
     std::bitset<cellCount> cells; // cells whose look or place changed, or that came or went
-    bool marks = false;           // some cell's selection mark changed
     bool nameof = false;
     bool numMoves = false;
     bool frames = false;

@@ -21,8 +21,4 @@ bool KeyStrokes::released(int key, bool menuHasKeyboard) {
     return !menuHasKeyboard;
 }
 
-bool KeyStrokes::held(int key) const {
-    return valid(key) && down_.test(static_cast<std::size_t>(key));
-}
-
 } // namespace nudgeboard

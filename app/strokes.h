@@ -28,7 +28,6 @@ public:
             if (down_.test(static_cast<std::size_t>(key)) && !stillDown(key))
                 down_.reset(static_cast<std::size_t>(key));
     }
-    bool held(int key) const;
 
 private:
     std::bitset<keyCodes> down_;

@@ -35,7 +35,6 @@ public:
         PressesOnly, // X11 with detectable auto-repeat: the server never sends a repeat's release
         ByTimestamp, // X11 without its keyboard extension: release/press pairs, see RepeatFilter
     };
-    Repeats repeats() const { return repeatKind_; }
     void setRepeats(Repeats kind) { repeatKind_ = kind; }
 
     // Makes the widgets show what changed in the core's controls since the last call.

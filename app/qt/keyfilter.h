@@ -27,7 +27,6 @@ public:
     void flush();
     // Drops a held-back release (the keyboard went elsewhere).
     void drop();
-    bool holding() const { return holding_; }
 
 signals:
     void released(int key);
