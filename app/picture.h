@@ -6,8 +6,8 @@
 #include "app/scaling.h"
 
 #include <array>
+#include <span>
 #include <string_view>
-#include <vector>
 
 namespace nudgeboard {
 
@@ -32,9 +32,12 @@ struct PaintedCell {
 };
 
 struct BoardPicture {
-    std::vector<PaintedCell> cells; // bottom first
-    std::array<DeviceRect, 2> outlines;
-    int line; // how wide a mark or an outline is, in device pixels
+    std::array<PaintedCell, cellCount> painted{}; // the first `count`, bottom first
+    std::size_t count = 0;
+    std::array<DeviceRect, 2> outlines{};
+    int line = 1; // how wide a mark or an outline is, in device pixels
+
+    std::span<const PaintedCell> cells() const { return {painted.data(), count}; }
 };
 
 // The boards of the window's controls in device pixels at `dpi`; the cells the window holds and

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <vector>
 
 using namespace nudgeboard;
 using namespace nudgeboard::testing;
@@ -46,7 +47,7 @@ TEST(BoardPicture, EveryPixelHitsTheCellDrawnOnTop) {
         for (int dpi : {96, 120, 144, 192}) {
             SCOPED_TRACE(::testing::Message() << "dpi " << dpi << (selected ? ", N marked" : ""));
             BoardPicture picture = boardPicture(form, dpi);
-            ASSERT_EQ(picture.cells.size(), std::size_t{cellCount});
+            ASSERT_EQ(picture.count, std::size_t{cellCount});
             EXPECT_EQ(picture.line, deviceLine(dpi));
             DeviceRect play = deviceRect(0, 0, boardPixels, boardPixels, dpi);
             DeviceRect goal = deviceRect(goalBoardLeft, 0, boardPixels, boardPixels, dpi);
@@ -65,15 +66,7 @@ TEST(BoardPicture, EveryPixelHitsTheCellDrawnOnTop) {
                                 (isMarked(k) == isMarked(expected) && k > expected))
                                 expected = k;
                         }
-                    int hit = cellAt(picture, x, y);
-                    ASSERT_EQ(hit, expected) << "at " << x << ", " << y;
-                    // The cell hit is the last one painted over the pixel.
-                    auto drawn = std::find_if(picture.cells.rbegin(), picture.cells.rend(),
-                                              [&](const PaintedCell& c) {
-                                                  return c.rect.left <= x && x < c.rect.right &&
-                                                         c.rect.top <= y && y < c.rect.bottom;
-                                              });
-                    ASSERT_EQ(drawn == picture.cells.rend() ? -1 : drawn->index, hit);
+                    ASSERT_EQ(cellAt(picture, x, y), expected) << "at " << x << ", " << y;
                 }
         }
     }
@@ -86,7 +79,7 @@ TEST(BoardPicture, CellsCarryTheirLook) {
     form.Show();
     form.Grid_Click(2); // "1", three cells
     BoardPicture picture = boardPicture(form, 96);
-    for (const PaintedCell& c : picture.cells) {
+    for (const PaintedCell& c : picture.cells()) {
         SCOPED_TRACE(c.index);
         const Label& cell = form.Grid(c.index);
         EXPECT_EQ(c.fill, cell.backColor.value());
@@ -95,12 +88,14 @@ TEST(BoardPicture, CellsCarryTheirLook) {
         EXPECT_EQ(c.rect, deviceRect(cellLeft(c.index), cellTop(c.index), 25, 25, 96));
     }
     EXPECT_EQ(markedCells(form), (std::vector<int>{2, 7, 8}));
-    // Marked cells come last, so nothing covers a mark.
-    EXPECT_EQ(picture.cells.back().index, 8);
-    EXPECT_TRUE(picture.cells[picture.cells.size() - 3].marked);
-    EXPECT_FALSE(picture.cells[picture.cells.size() - 4].marked);
+    // Painted bottom first, in the layers the page stacks its cells by: marked cells last.
+    for (std::size_t i = 1; i < picture.count; ++i)
+        EXPECT_LT(paintLayer(picture.painted[i - 1].index, picture.painted[i - 1].marked),
+                  paintLayer(picture.painted[i].index, picture.painted[i].marked));
+    EXPECT_EQ(picture.cells().back().index, 8);
+    EXPECT_TRUE(picture.painted[picture.count - 3].marked);
     // A cell that is not shown is neither drawn nor hit.
     form.Grid(0).visible = false;
-    EXPECT_EQ(boardPicture(form, 96).cells.size(), std::size_t{cellCount - 1});
+    EXPECT_EQ(boardPicture(form, 96).count, std::size_t{cellCount - 1});
     EXPECT_EQ(cellAt(boardPicture(form, 96), 5, 5), -1);
 }

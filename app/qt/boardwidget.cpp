@@ -122,7 +122,7 @@ void BoardWidget::paintEvent(QPaintEvent* event) {
     painter.setTransform(device);
     QRect exposed = device.inverted().mapRect(QRectF(event->rect())).toAlignedRect();
     const BoardPicture picture = boardPicture(*form_, dpi());
-    for (const PaintedCell& c : picture.cells) {
+    for (const PaintedCell& c : picture.cells()) {
         QRect r = toQRect(c.rect);
         if (!r.intersects(exposed))
             continue;

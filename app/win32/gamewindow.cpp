@@ -264,7 +264,7 @@ void GameWindow::paintBoard(HDC dc, const RECT& area) {
     IntersectClipRect(dc, area.left, area.top, area.right, area.bottom);
     FillRect(dc, &area, GetSysColorBrush(COLOR_BTNFACE));
     const BoardPicture picture = boardPicture(form_, dpi());
-    for (const PaintedCell& cell : picture.cells)
+    for (const PaintedCell& cell : picture.cells())
         if (overlaps(cell.rect, area))
             paintCell(dc, cell, picture.line);
     for (const DeviceRect& o : picture.outlines)
