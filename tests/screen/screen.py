@@ -79,6 +79,7 @@ class Screen:
             self.env["QT_SCALE_FACTOR"] = str(scale)
             self.env["NUDGEBOARD_SCREEN_SCALE"] = str(scale)
         self.x = xdisplay.Display(self.name)
+        self.history = WindowHistory(self.name)
         self.root = self.x.screen().root
         self.game = None
         try:
@@ -107,6 +108,7 @@ class Screen:
             time.sleep(0.05)
 
     def close(self):
+        self.history.stop()
         self.x.close()
         for p in (self.game, self.wm, self.server):
             if p is not None and p.poll() is None:
@@ -140,11 +142,15 @@ class Screen:
                                    text=True).stdout.split()
             if found:
                 self.window = found[0]
-                self.origin = self.find_boards()
-                if self.origin:
-                    self.xdotool("windowfocus", "--sync", self.window)
-                    self.settle()  # the first painting may still be under way
-                    return
+                # Boards found count once the painting has settled and they are still there.
+                origin = self.find_boards()
+                if origin:
+                    self.settle()
+                    if self.find_boards() == origin:
+                        self.origin = origin
+                        self.xdotool("windowfocus", "--sync", self.window)
+                        self.settle()
+                        return
             time.sleep(0.1)
         raise RuntimeError("no game window with its boards on the screen")
 
@@ -279,7 +285,7 @@ class Screen:
 
     def describe(self):
         """What the screen shows, for a failure's message: the windows on it, which one has
-        the keyboard, and where a list is seen."""
+        the keyboard, where a list and the boards are seen, and a picture of it all."""
         windows = []
         for window in self.root.query_tree().children:
             attributes = window.get_attributes()
@@ -289,10 +295,26 @@ class Screen:
                     window.id, " (override-redirect)" if attributes.override_redirect else "",
                     g.x, g.y, g.width, g.height))
         focus = self.x.get_input_focus().focus
-        return "windows shown: %s; keyboard: %s; level list: %s; game %s" % (
-            ", ".join(windows) or "none", "0x%x" % focus.id if hasattr(focus, "id") else focus,
-            self.level_list(), "running" if self.game.poll() is None else
-            "ended with status %d" % self.game.returncode)
+        return ("windows shown: %s; keyboard: %s; level list: %s; boards found at %s, seen now"
+                " at %s; game %s; the screen is in %s" % (
+                    ", ".join(windows) or "none",
+                    "0x%x" % focus.id if hasattr(focus, "id") else focus, self.level_list(),
+                    self.origin, self.find_boards(),
+                    "running" if self.game.poll() is None else
+                    "ended with status %d" % self.game.returncode, self.save_picture())
+                + "; lately: " + self.history.lately())
+
+    def save_picture(self):
+        """Writes the screen to a picture file in the working directory; its path."""
+        width, data = self.grab()
+        height = len(data) // (4 * width)
+        path = os.path.abspath("screen-%d.ppm" % os.getpid())
+        rgb = bytearray(3 * width * height)
+        rgb[0::3], rgb[1::3], rgb[2::3] = data[2::4], data[1::4], data[0::4]
+        with open(path, "wb") as f:
+            f.write(b"P6 %d %d 255\n" % (width, height))
+            f.write(rgb)
+        return path
 
     def level_list(self):
         """Where the open drop-down list lies (left, top, right, bottom), or None. A desktop
@@ -377,7 +399,9 @@ class Screen:
 
     def find_boards(self):
         """Level 1 at start-up: cell 0 is a wall inside the black outline of the play board,
-        the outline as wide as a line is at the display's scale. The client area's origin."""
+        the outline as wide as a line is at the display's scale. The client area's origin, or
+        None while the screen shows no such boards whole (a window still being painted shows
+        parts of them on black, which can pass for an outline)."""
         shot = self.grab()
         width, data = shot
         height = len(data) // (4 * width)
@@ -391,12 +415,20 @@ class Screen:
                 if (0 <= left < width - right and 0 <= top < height - bottom
                         and self.pixel_of(shot, x - 1, y) == BLACK
                         and self.pixel_of(shot, x, y - 1) == BLACK
-                        and self.pixel_of(shot, left, top) == BLACK
-                        and self.pixel_of(shot, left + self.device(144), top) == BLACK
-                        and self.pixel_of(shot, left + right, top + bottom) == BLACK):
+                        and self.boards_whole(shot, left, top)):
                     return left, top
             at = data.find(b"\x66\x66\x66", at + 1)
         return None
+
+    def boards_whole(self, shot, left, top):
+        """Both outlines' corners and middles black, and level 1's corner cells (walls on both
+        boards) grey, for boards whose client area starts at left, top."""
+        def at(x, y):
+            return self.pixel_of(shot, left + self.device(x), top + self.device(y))
+        if any(at(x, y) != BLACK for x in (0, 144, 288) for y in (0, 72, 144)):
+            return False
+        return all(at(x + inset, y + inset) == WALL for x in (0, 120, 144, 264)
+                   for y in (0, 120) for inset in (4, 12, 20))
 
     def auto_repeat_on(self):
         return self.x.get_keyboard_control().global_auto_repeat == X.AutoRepeatModeOn
@@ -444,6 +476,52 @@ class Screen:
         watcher.join(5)
         recorder.close()
         return count
+
+
+class WindowHistory:
+    """What happened lately to the windows on the screen (made, shown, moved, hidden, gone), as
+    the server reports it, for a failure's message: a window shown and hidden between two looks
+    at the screen is seen here."""
+
+    def __init__(self, name, keep=40):
+        import collections
+        import threading
+        self.display = xdisplay.Display(name)
+        self.display.screen().root.change_attributes(event_mask=X.SubstructureNotifyMask)
+        self.display.sync()
+        self.events = collections.deque(maxlen=keep)
+        self.started = time.monotonic()
+        self.running = True
+        self.watcher = threading.Thread(target=self.watch, daemon=True)
+        self.watcher.start()
+
+    def watch(self):
+        names = {X.CreateNotify: "made", X.MapNotify: "shown", X.UnmapNotify: "hidden",
+                 X.ConfigureNotify: "placed", X.DestroyNotify: "gone"}
+        while self.running:
+            try:
+                while self.display.pending_events():
+                    e = self.display.next_event()
+                    if e.type not in names:
+                        continue
+                    what = "%.2f s 0x%x %s" % (time.monotonic() - self.started, e.window.id,
+                                               names[e.type])
+                    if e.type in (X.CreateNotify, X.ConfigureNotify):
+                        what += " at %d,%d %dx%d%s" % (
+                            e.x, e.y, e.width, e.height,
+                            " (override-redirect)" if e.override else "")
+                    self.events.append(what)
+            except Exception:  # the server went away: nothing more to see
+                return
+            time.sleep(0.01)
+
+    def lately(self):
+        return ", ".join(self.events) or "nothing"
+
+    def stop(self):
+        self.running = False
+        self.watcher.join(1)
+        self.display.close()
 
 
 class Busy:
