@@ -73,7 +73,7 @@ public:
     void wincheck();
     Rgb toNum(int row, int column) const;
 
-    // The level catalogue, by level number 0..100; slots other than 1..8 are empty, par 0.
+    // The level catalogue, by level number 0..100; slots past the built-in levels are empty.
     static std::string_view levelName(int level);
     static std::int16_t levelPar(int level);
     static std::string_view startLayout(int level, int row);

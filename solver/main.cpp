@@ -205,17 +205,20 @@ int main(int argc, char** argv) try {
     bool steps = false;
     int memoryMiB = defaultMemoryMiB;
     int seconds = defaultSeconds;
+    const std::string levels = "1-" + std::to_string(levelCountBuiltIn);
     auto* levelOption =
         app.add_option("--level", levelText,
-                       "Print one solution of level N (1-8) with the fewest counted moves, as "
-                       "cells to click and arrow keys to release")
+                       "Print one solution of level N (" + levels +
+                           ") with the fewest counted moves, as cells to click and arrow keys "
+                           "to release")
             ->type_name("N")
             ->check(CLI::Validator(
                 [](std::string& text) {
                     return wholeNumberFault(text, 1, levelCountBuiltIn,
-                                            "there is no level " + text + "; levels are 1 to 8");
+                                            "there is no level " + text + "; levels are 1 to " +
+                                                std::to_string(levelCountBuiltIn));
                 },
-                "1-8", "level number"));
+                levels, "level number"));
     auto* fileOption =
         app.add_option("--file", path,
                        "Solve the level in file LEVEL and print its table row. The file holds a "

@@ -67,7 +67,7 @@ public:
     // more positions than a key can number give no puzzle and a one-line reason in `error`.
     static std::optional<Puzzle> fromLayouts(const Layout& start, const Layout& goal,
                                              std::string* error = nullptr);
-    // A built-in level 1..8; any other number gives no puzzle.
+    // A built-in level, numbered from 1; any other number gives no puzzle.
     static std::optional<Puzzle> builtIn(int level, std::string* error = nullptr);
 
     // The same puzzle with every piece told apart, for checking the interchangeable-piece

@@ -11,7 +11,7 @@ namespace nudgeboard::solver {
 
 // What the table and a listing call a level.
 struct LevelTitle {
-    int number = 0; // 1..8 in the "Load Level" menu, 0 for a level from a file
+    int number = 0; // its place in the "Load Level" menu, from 1; 0 for a level from a file
     std::string name;
     int par = 0;
     static LevelTitle builtIn(int number);
@@ -23,7 +23,7 @@ struct LevelReport {
     Solution slides; // fewest single-cell slides
 };
 
-// Solves built-in level 1..8 both ways.
+// Solves a built-in level both ways.
 LevelReport solveLevel(int level, const Limits& limits = {});
 // Solves a puzzle both ways, the two searches within one time limit; with no solution by moves,
 // the slides search is left out.

@@ -279,7 +279,7 @@ TEST_F(WindowTest, RestartShowsTheNewLoadsCells) {
     EXPECT_EQ(cell(59).caption, "?");
     int children = window->findChildren<QObject*>().size();
     for (int i = 0; i < 20; ++i)
-        trigger(i % 2 ? window->resetAction() : window->levelAction(1 + i % 8));
+        trigger(i % 2 ? window->resetAction() : window->levelAction(1 + i % levelCountBuiltIn));
     EXPECT_EQ(window->findChildren<QObject*>().size(), children);
     EXPECT_TRUE(window->isVisible());
 }

@@ -27,11 +27,19 @@ if len(PALETTE) != 27 or not COLORS:
     raise RuntimeError("levels/palette.h no longer reads as expected")
 
 
+def _levels():
+    """Each built-in level's start and goal rows as written in levels/catalogue.h."""
+    body = _read("levels", "catalogue.h").split("std::to_array<Level>({", 1)[1]
+    return re.findall(r'\{"[^"]*",\s*\d+,\s*\{([^}]*)\},\s*\{([^}]*)\}\}', body)
+
+
+def level_count():
+    return len(_levels())
+
+
 def level_rows(level):
     """A built-in level's start and goal rows, twelve strings, from levels/catalogue.h."""
-    body = _read("levels", "catalogue.h").split("catalogue{{", 1)[1]
-    levels = re.findall(r'\{"[^"]*",\s*\d+,\s*\{([^}]*)\},\s*\{([^}]*)\}\}', body)
-    start, goal = levels[level - 1]
+    start, goal = _levels()[level - 1]
     return re.findall(r'"([^"]*)"', start) + re.findall(r'"([^"]*)"', goal)
 
 

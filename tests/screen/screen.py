@@ -17,7 +17,7 @@ except ImportError:
     print("skipped: python3-xlib not installed", file=sys.stderr)
     sys.exit(SKIP)
 
-from facts import COLORS
+from facts import COLORS, level_count
 
 BLACK = COLORS["emptyColor"]
 WALL = COLORS["wallColor"]
@@ -213,8 +213,9 @@ class Screen:
         shot = self.grab()
         lines = self.text_runs(shot, [self.client(x, 0)[0] for x in range(30, 110)],
                                range(self.origin[1] + 1, self.client(0, 214)[1]), across=False)
-        if len(lines) < 8:
-            raise RuntimeError("the level list shows %d lines of text, not 8" % len(lines))
+        if len(lines) < level_count():
+            raise RuntimeError("the level list shows %d lines of text, not %d"
+                               % (len(lines), level_count()))
         first, last = lines[level - 1]
         self.xdotool("mousemove", self.client(60, 0)[0], (first + last) // 2, "click", "1")
 

@@ -8,13 +8,13 @@ Event decode(const std::uint8_t* b) {
     int shift = b[2] & 7;
     bool repeat = (b[2] & 0x38) == 0x38; // one key release in eight
     if (kind < 40)
-        return {Event::Click, b[1] % 72, 0, false};
+        return {Event::Click, b[1] % cellCount, 0, false};
     if (kind < 126) {
         int key = b[1] < 224 ? vkLeft + b[1] % 4 : (b[1] - 224) * 8 + (b[2] >> 6);
         return {Event::Key, key, shift, repeat};
     }
     if (kind == 126)
-        return {Event::LevelItem, 1 + b[1] % 8, 0, false};
+        return {Event::LevelItem, 1 + b[1] % levelCountBuiltIn, 0, false};
     return {Event::Reset, 0, 0, false};
 }
 

@@ -9,7 +9,7 @@ Snapshot::Snapshot(const Form1& form)
     : moveCount(form.moveCount), level(form.curLevel), loads(form.loads()),
       nameof(form.Nameof.caption), numMoves(form.numMoves.caption),
       movesBack(form.numMoves.backColor) {
-    for (int i = 0; i < 72; ++i) {
+    for (int i = 0; i < cellCount; ++i) {
         color[i] = form.Grid(i).backColor.value_or(-1);
         mark[i] = form.Grid(i).borderStyle;
     }
@@ -43,7 +43,7 @@ void InvariantChecker::before(const Form1& form) {
 }
 
 std::string InvariantChecker::after(const Form1& form, bool wasKey) {
-    if (form.Grid.count() != 72)
+    if (form.Grid.count() != cellCount)
         return "the window holds " + std::to_string(form.Grid.count()) + " cells";
     if (form.curLevel < 1 || form.curLevel > levelCountBuiltIn)
         return "level " + std::to_string(form.curLevel);

@@ -12,8 +12,8 @@ namespace nudgeboard::testing {
 
 // The state an event may or may not change.
 struct Snapshot {
-    std::array<Rgb, 72> color{};
-    std::array<int, 72> mark{};
+    std::array<Rgb, cellCount> color{};
+    std::array<int, cellCount> mark{};
     int moveCount = 0;
     int level = 0;
     int loads = 0;

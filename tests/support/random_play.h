@@ -12,8 +12,8 @@ namespace nudgeboard::testing {
 
 struct RandomRun {
     std::string failure; // empty when every event kept every invariant
-    std::array<int, 9> levelsPlayed{};
-    long slides = 0;             // key releases that moved a piece
+    std::array<int, levelCountBuiltIn + 1> levelsPlayed{}; // by level number, from 1
+    long slides = 0;                                       // key releases that moved a piece
     long refused = 0;            // arrow keys with a piece selected that moved nothing
     long slidesAfterRefusal = 0; // slides whose previous arrow key was refused
 };
