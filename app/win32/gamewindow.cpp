@@ -50,10 +50,6 @@ bool overlaps(const DeviceRect& r, const RECT& area) {
     return r.left < area.right && area.left < r.right && r.top < area.bottom && area.top < r.bottom;
 }
 
-bool contains(const DeviceRect& r, POINT at) {
-    return r.left <= at.x && at.x < r.right && r.top <= at.y && at.y < r.bottom;
-}
-
 DeviceRect unite(const DeviceRect& a, const DeviceRect& b) {
     return {std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
             std::max(a.bottom, b.bottom)};
@@ -441,8 +437,7 @@ LRESULT GameWindow::handleBoard(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         pressedCell_ = -1;
         ReleaseCapture();
-        std::optional<DeviceRect> r = cellRect(k);
-        if (r && contains(*r, at())) {
+        if (cellAt(at()) == k) { // the cell pressed is the cell on top where it is released
             form_.Grid_Click(k);
             mirror();
         }
