@@ -92,6 +92,7 @@ class Screen:
             raise
         self.window = None
         self.origin = None
+        self.opened_list = None  # the list window "Load Level" opened last, if it has one
 
     def start_window_manager(self, wm):
         """Starts the window manager and waits until it manages the screen."""
@@ -194,6 +195,8 @@ class Screen:
         self.click_client(25, -10)
         self.wait_until(self.level_list_shown, "the level list to open")
         self.settle()
+        lists = self.list_windows()
+        self.opened_list = lists[0][0] if lists else None
 
     @staticmethod
     def choose_level_keys(level):
@@ -204,7 +207,7 @@ class Screen:
         """Chooses a level from "Load Level" by mouse and keyboard."""
         self.open_level_list()
         self.xdotool(*self.choose_level_keys(level))
-        self.wait_until(lambda: not self.level_list_shown(), "the level list to close")
+        self.wait_until(self.level_list_closed, "the level list to close")
 
     def load_level_by_mouse(self, level):
         """Opens "Load Level" and clicks the level's item: the list's eighth line of text is
@@ -296,8 +299,8 @@ class Screen:
                     window.id, " (override-redirect)" if attributes.override_redirect else "",
                     g.x, g.y, g.width, g.height))
         focus = self.x.get_input_focus().focus
-        return ("windows shown: %s; keyboard: %s; level list: %s; boards found at %s, seen now"
-                " at %s; game %s; the screen is in %s" % (
+        return ("windows shown: %s; keyboard: %s; level list: %s; boards found at %s, level"
+                " 1's seen now at %s; game %s; the screen is in %s" % (
                     ", ".join(windows) or "none",
                     "0x%x" % focus.id if hasattr(focus, "id") else focus, self.level_list(),
                     self.origin, self.find_boards(),
@@ -322,7 +325,14 @@ class Screen:
         toolkit's list is a window of its own, one the window manager leaves alone, over the
         client area; a page's is drawn inside the window. Either drops over the play board's
         outline, which is black wherever nothing covers it."""
+        lists = self.list_windows()
+        return lists[0][1] if lists else self.list_over_outlines()
+
+    def list_windows(self):
+        """The windows the window manager leaves alone that lie over the client area, each with
+        its rectangle: a desktop toolkit's open list among them."""
         left, top = self.origin
+        found = []
         for window in self.root.query_tree().children:
             attributes = window.get_attributes()
             if attributes.map_state != X.IsViewable or not attributes.override_redirect:
@@ -331,8 +341,20 @@ class Screen:
             right, bottom = g.x + g.width, g.y + g.height
             if (g.x < left + self.device(290) and left < right and g.y < top + self.device(214)
                     and top < bottom):
-                return g.x, g.y, right, bottom
-        return self.list_over_outlines()
+                found.append((window, (g.x, g.y, right, bottom)))
+        return found
+
+    def level_list_closed(self):
+        """The list that opened last is gone: its own window hidden, or, for a list drawn in
+        the window, the outlines whole again. Another window that shows meanwhile (a toolkit's
+        tooltip, say) is not that list."""
+        if self.opened_list is None:
+            return not self.level_list_shown()
+        from Xlib import error
+        try:
+            return self.opened_list.get_attributes().map_state != X.IsViewable
+        except error.BadWindow:
+            return True
 
     def list_over_outlines(self):
         """The part of the client area a list covers, judged by the outlines' pixels: from the
