@@ -34,6 +34,9 @@ mergeInto(LibraryManager.library, {
   page_frame: function (f, left, top, width, height, line, layer) {
     nbPage.frame(f, left, top, width, height, line, layer);
   },
+  page_menus: function (mode, entry, item) {
+    nbPage.menus(mode, entry, item);
+  },
   page_listen: function () {
     nbPage.listen();
   }

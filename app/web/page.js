@@ -10,12 +10,9 @@ var nbPage = (function () {
   var frames = [];
   var scale = 1;
 
-  // Who has the keyboard: the board (0), the menu bar with an entry lit (1), or the open level
-  // list (2), as in a desktop window's menus.
+  // The menus' state, as the game's core last drew it: who has the keyboard, the board (0), the
+  // menu bar with an entry lit (1) or the open level list (2), and what is lit.
   var mode = 0;
-  var entry = 0;
-  var item = 0;      // lit item of the open list, 0 none
-  var altAlone = false;
   var pressedCell = -1;
   var swallow = false;
 
@@ -23,8 +20,7 @@ var nbPage = (function () {
     'Times New Roman': '"Times New Roman",Tinos,"Liberation Serif","Nimbus Roman","DejaVu Serif",serif',
     'MS Sans Serif': '"MS Sans Serif","Microsoft Sans Serif",Arimo,"Liberation Sans","DejaVu Sans",sans-serif'
   };
-  var vkLeft = 37, vkUp = 38, vkRight = 39, vkDown = 40;
-  var vkEnter = 13, vkEscape = 27, vkAlt = 18, vkSpace = 32, vkF10 = 121;
+  var vkLeft = 37, vkDown = 40, vkAlt = 18, vkSpace = 32, vkF10 = 121;
 
   function css(colour) {
     return 'rgb(' + (colour & 255) + ',' + ((colour >> 8) & 255) + ',' + ((colour >> 16) & 255) + ')';
@@ -49,63 +45,15 @@ var nbPage = (function () {
     el.style.font = weight + ' ' + points + 'pt ' + (fonts[family] || '"' + family + '",sans-serif');
   }
 
-  function show() {
+  // Draws the menus as the core's walk stands.
+  function showMenus(nowMode, entry, item) {
+    mode = nowMode;
     entries[0].className = mode === 2 ? 'open' : mode === 1 && entry === 0 ? 'hot' : '';
     entries[1].className = mode === 1 && entry === 1 ? 'hot' : '';
+    list.style.left = entries[0].offsetLeft + 'px';
     list.style.display = mode === 2 ? 'block' : 'none';
     for (var i = 1; i < items.length; ++i)
       items[i].className = i === item ? 'hot' : '';
-  }
-  function openList(first) {
-    mode = 2;
-    entry = 0;
-    item = first;
-    list.style.left = entries[0].offsetLeft + 'px';
-    show();
-  }
-  function closeMenus() {
-    mode = 0;
-    item = 0;
-    show();
-  }
-  function chooseLevel(index) {
-    closeMenus();
-    Module['_nb_load_level'](index);
-  }
-  function chooseReset() {
-    closeMenus();
-    Module['_nb_reset']();
-  }
-
-  // A key that went down while a menu had the keyboard: it walks the menu, never the board.
-  function menuKey(key) {
-    var count = items.length - 1;
-    if (key === vkAlt || key === vkF10) {
-      closeMenus();
-    } else if (mode === 1) {
-      if (key === vkLeft || key === vkRight)
-        entry = 1 - entry;
-      else if (key === vkEscape)
-        mode = 0;
-      else if (entry === 0 && (key === vkDown || key === vkUp || key === vkEnter || key === vkSpace))
-        return openList(1); // Up too opens at the first item, as desktop menus do
-      else if (entry === 1 && (key === vkEnter || key === vkSpace))
-        return chooseReset();
-    } else if (key === vkDown) {
-      item = item >= count ? 1 : item + 1;
-    } else if (key === vkUp) {
-      item = item <= 1 ? count : item - 1;
-    } else if (key === vkEnter || key === vkSpace) {
-      return item ? chooseLevel(item) : closeMenus();
-    } else if (key === vkEscape) {
-      mode = 1;
-      item = 0;
-    } else if (key === vkLeft || key === vkRight) {
-      mode = 1;
-      entry = 1; // the neighbour either way; "Reset" has no list to open
-      item = 0;
-    }
-    show();
   }
 
   function keyCode(e) {
@@ -121,28 +69,15 @@ var nbPage = (function () {
 
   function onKeyDown(e) {
     var key = keyCode(e);
-    // Arrows never scroll, Alt and F10 never reach the browser's own menus.
-    if (isArrow(key) || isMenuKey(key) || key === vkSpace) e.preventDefault();
-    if (mode !== 0) {
-      altAlone = false;
-      e.preventDefault();
-      menuKey(key);
-      return;
-    }
-    altAlone = isMenuKey(key);
+    // Arrows never scroll, Alt and F10 never reach the browser's own menus, and a key a menu
+    // takes is the menu's alone.
+    if (isArrow(key) || isMenuKey(key) || key === vkSpace || mode !== 0) e.preventDefault();
     Module['_nb_key_down'](key);
   }
   function onKeyUp(e) {
     var key = keyCode(e);
     if (isArrow(key) || isMenuKey(key) || key === vkSpace) e.preventDefault();
-    Module['_nb_key_up'](key, mode !== 0 ? 1 : 0);
-    // Alt or F10 pressed and released alone lights the menu bar, as on the desktop.
-    if (isMenuKey(key) && altAlone && mode === 0) {
-      mode = 1;
-      entry = 0;
-      show();
-    }
-    altAlone = false;
+    Module['_nb_key_up'](key);
   }
 
   // The cell under the pointer, by the core's hit test in device pixels of the client area.
@@ -152,12 +87,13 @@ var nbPage = (function () {
                                  Math.floor((e.clientY - box.top) * scale));
   }
   function onMouseDown(e) {
-    altAlone = false;
     if (e.target.closest('#bar') || e.target.closest('.list')) return;
     e.preventDefault();
-    // A press outside an open menu only closes it, as on the desktop.
-    if (mode !== 0) {
-      closeMenus();
+    // A press outside an open menu only closes it, as on the desktop; with none open it still
+    // ends a tap of Alt.
+    var menuOpen = mode !== 0;
+    Module['_nb_menu_close']();
+    if (menuOpen) {
       swallow = true;
       return;
     }
@@ -192,6 +128,7 @@ var nbPage = (function () {
   };
 
   return {
+    menus: showMenus,
     dpi: function () {
       return Math.round(scale * 96);
     },
@@ -212,35 +149,33 @@ var nbPage = (function () {
       entries[0].addEventListener('mousedown', function (e) {
         if (e.button !== 0) return;
         e.preventDefault();
-        if (mode === 2) closeMenus();
-        else openList(0); // by mouse: no item lit yet
+        Module['_nb_menu_press_load_level']();
       });
       entries[1].addEventListener('mousedown', function (e) {
         e.preventDefault();
-        if (mode === 2) closeMenus();
+        Module['_nb_menu_press_reset']();
       });
-      entries[1].addEventListener('click', chooseReset);
+      entries[1].addEventListener('click', function () {
+        Module['_nb_menu_choose_reset']();
+      });
       list.className = 'list';
       bar.appendChild(list);
       items[0] = null;
-      show();
     },
     menuItem: function (index, caption) {
       var el = document.createElement('div');
       el.textContent = caption;
       el.addEventListener('mouseenter', function () {
-        item = index;
-        show();
+        Module['_nb_menu_hover'](index, 1);
       });
       el.addEventListener('mouseleave', function () {
-        if (item === index) item = 0;
-        show();
+        Module['_nb_menu_hover'](index, 0);
       });
       el.addEventListener('mousedown', function (e) {
         e.preventDefault();
       });
       el.addEventListener('mouseup', function (e) {
-        if (e.button === 0) chooseLevel(index);
+        if (e.button === 0) Module['_nb_menu_choose_item'](index);
       });
       list.appendChild(el);
       items[index] = el;
@@ -296,7 +231,7 @@ var nbPage = (function () {
       });
       // Keys held while the page loses the keyboard come up elsewhere.
       window.addEventListener('blur', function () {
-        closeMenus();
+        Module['_nb_menu_close']();
         Module['_nb_forget_keys']();
       });
     }

@@ -1,6 +1,7 @@
 // The browser page: mirrors the core's controls onto page elements and forwards the five events.
 #include "app/changes.h"
 #include "app/form1.h"
+#include "app/menus.h"
 #include "app/picture.h"
 #include "app/scaling.h"
 #include "app/strokes.h"
@@ -24,6 +25,7 @@ void page_cell(int k, int left, int top, int width, int height, int back, int fo
 void page_label(int which, int left, int top, int width, int height, int back, int fore,
                 const char* caption, int visible, const char* family, int weight, int points);
 void page_frame(int f, int left, int top, int width, int height, int line, int layer);
+void page_menus(int mode, int entry, int item);
 void page_listen();
 }
 
@@ -33,6 +35,7 @@ namespace {
 Form1 form;
 ShownControls shown;
 KeyStrokes strokes;
+MenuWalk menus{levelCountBuiltIn};
 int dpi = designDpi;
 
 int colour(const std::optional<Rgb>& c) {
@@ -81,6 +84,18 @@ void mirror() {
         }
 }
 
+// Draws the menus as they stand, then carries out what they chose.
+void menusDid(MenuWalk::Command command) {
+    page_menus(static_cast<int>(menus.mode()), menus.entry(), menus.item());
+    if (command.kind == MenuWalk::Command::Kind::LoadLevel)
+        form.mnuL_Click(command.level);
+    else if (command.kind == MenuWalk::Command::Kind::Reset)
+        form.mnuReset_Click();
+    else
+        return;
+    mirror();
+}
+
 void layout() {
     dpi = page_dpi();
     DeviceRect client = deviceRect(0, 0, Form1::clientWidth, Form1::clientHeight, dpi);
@@ -98,14 +113,19 @@ using namespace nudgeboard;
 extern "C" {
 
 EMSCRIPTEN_KEEPALIVE void nb_key_down(int key) {
-    strokes.pressed(key);
+    // A key that goes down while a menu has the keyboard walks the menu, never the board.
+    if (!menus.hasKeyboard())
+        strokes.pressed(key);
+    menusDid(menus.keyDown(key));
 }
 
-EMSCRIPTEN_KEEPALIVE void nb_key_up(int key, int menuHasKeyboard) {
-    if (strokes.released(key, menuHasKeyboard != 0)) {
+EMSCRIPTEN_KEEPALIVE void nb_key_up(int key) {
+    if (strokes.released(key, menus.hasKeyboard())) {
         form.Form_KeyUp(key, 0); // the game reads no modifier state
         mirror();
     }
+    menus.keyUp(key);
+    menusDid({});
 }
 
 EMSCRIPTEN_KEEPALIVE void nb_forget_keys() {
@@ -123,14 +143,32 @@ EMSCRIPTEN_KEEPALIVE void nb_click(int index) {
     mirror();
 }
 
-EMSCRIPTEN_KEEPALIVE void nb_load_level(int index) {
-    form.mnuL_Click(index);
-    mirror();
+EMSCRIPTEN_KEEPALIVE void nb_menu_press_load_level() {
+    menus.pressLoadLevel();
+    menusDid({});
 }
 
-EMSCRIPTEN_KEEPALIVE void nb_reset() {
-    form.mnuReset_Click();
-    mirror();
+EMSCRIPTEN_KEEPALIVE void nb_menu_press_reset() {
+    menus.pressReset();
+    menusDid({});
+}
+
+EMSCRIPTEN_KEEPALIVE void nb_menu_hover(int item, int over) {
+    menus.hoverItem(item, over != 0);
+    menusDid({});
+}
+
+EMSCRIPTEN_KEEPALIVE void nb_menu_choose_item(int item) {
+    menusDid(menus.chooseItem(item));
+}
+
+EMSCRIPTEN_KEEPALIVE void nb_menu_choose_reset() {
+    menusDid(menus.chooseReset());
+}
+
+EMSCRIPTEN_KEEPALIVE void nb_menu_close() {
+    menus.close();
+    menusDid({});
 }
 
 // The display scale changed (the page was zoomed, or moved to another screen).
@@ -144,6 +182,7 @@ int main() {
     page_menu_bar(text(Form1::loadLevelCaption).c_str(), text(Form1::resetEntry.caption).c_str());
     for (const auto& item : Form1::levelItems)
         page_menu_item(item.index, text(item.caption).c_str());
+    menusDid({});
     form.Show();
     layout();
     page_listen();
