@@ -14,8 +14,8 @@ Label designLabel(int top, std::string caption) {
     Label label;
     label.left = 0;
     label.top = top;
-    label.width = 289;
-    label.height = 25;
+    label.width = labelWidth;
+    label.height = labelHeight;
     label.caption = std::move(caption);
     label.font = labelFont;
     return label;
@@ -23,8 +23,8 @@ Label designLabel(int top, std::string caption) {
 
 Label designCell() {
     Label cell;
-    cell.width = 25;
-    cell.height = 25;
+    cell.width = cellSize;
+    cell.height = cellSize;
     cell.backColor = rgb(255, 0, 0);
     cell.foreColor = rgb(255, 255, 255);
     cell.font = cellFont;
@@ -42,8 +42,8 @@ void Form1::Show() {
     Grid.create(0, designCell());
     Frame = {Outline{0, 0, boardPixels, boardPixels},
              Outline{goalBoardLeft, 0, boardPixels, boardPixels}};
-    Nameof = designLabel(152, "9 Puzzle");
-    numMoves = designLabel(184, "Moves: 0");
+    Nameof = designLabel(nameofTop, "9 Puzzle");
+    numMoves = designLabel(numMovesTop, "Moves: 0");
     loaded_ = true;
     ++loads_;
     Form_Load();

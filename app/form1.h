@@ -16,6 +16,9 @@ namespace nudgeboard {
 
 constexpr std::int16_t flagTrue = -1;
 
+// What the level name reads once the play board shows the goal.
+constexpr std::string_view solvedCaption = "SOLVED!!";
+
 // The counter text: "Moves:", the count with one leading blank, " (", the par, ")".
 std::string counterText(int moveCount, int par);
 
@@ -23,8 +26,8 @@ class Form1 {
 public:
     // Fixed design of the window.
     static constexpr std::string_view title = "Nudgeboard";
-    static constexpr int clientWidth = 290;
-    static constexpr int clientHeight = 214;
+    static constexpr int clientWidth = nudgeboard::clientWidth;
+    static constexpr int clientHeight = nudgeboard::clientHeight;
     static constexpr std::string_view loadLevelCaption = "Load Level";
     // "Load Level" lists the catalogue's levels by name, in its order.
     static constexpr std::array<MenuItem, levelCountBuiltIn> levelItems = [] {

@@ -40,4 +40,16 @@ constexpr int cellTop(int index) {
 
 static_assert(boardPixels == 145 && cellLeft(71) + cellSize == 289 && cellTop(71) == 120);
 
+// Under the boards: a gap, the level name, a gap, the counter and a margin, each label as wide
+// as both boards. The client area's last pixel column stays free.
+constexpr int labelGap = 7;
+constexpr int labelHeight = 25;
+constexpr int labelWidth = goalBoardLeft + boardPixels;
+constexpr int nameofTop = boardPixels + labelGap;
+constexpr int numMovesTop = nameofTop + labelHeight + labelGap;
+constexpr int clientWidth = labelWidth + 1;
+constexpr int clientHeight = numMovesTop + labelHeight + 5;
+
+static_assert(nameofTop == 152 && numMovesTop == 184 && clientWidth == 290 && clientHeight == 214);
+
 } // namespace nudgeboard

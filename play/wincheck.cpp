@@ -14,7 +14,7 @@ void Form1::wincheck() {
     if (count != playCells)
         return;
     solved = flagTrue;
-    Nameof.caption = "SOLVED!!";
+    Nameof.caption = solvedCaption;
     int par = levelPar(curLevel);
     numMoves.caption = counterText(moveCount, par);
     if (moveCount < par)

@@ -21,18 +21,8 @@ std::string format(const char* pattern, auto... values) {
 }
 
 std::string keyName(int keyCode) {
-    switch (keyCode) {
-    case vkLeft:
-        return "Left";
-    case vkUp:
-        return "Up";
-    case vkRight:
-        return "Right";
-    case vkDown:
-        return "Down";
-    default:
-        return "?";
-    }
+    return isArrow(keyCode) ? std::string(arrows[static_cast<std::size_t>(keyCode - vkLeft)].name)
+                            : "?";
 }
 
 // How a count compares with the par, in words.
@@ -182,9 +172,8 @@ std::string planText(const LevelTitle& title, const Solution& solution, Metric m
     if (solution.steps.empty())
         return text +
                "The start already matches the goal: release any arrow key once, with or\n"
-               "without a piece selected.\n"
-               "SOLVED!! " +
-               counterText(solution.moves, par) + "\n";
+               "without a piece selected.\n" +
+               std::string(solvedCaption) + " " + counterText(solution.moves, par) + "\n";
     text += "Click the cell (row and column from 1 at the top left of the play board),\n"
             "then release the arrow keys.\n";
     // A counted move lasts as long as one piece keeps sliding: the next click starts another.
@@ -206,7 +195,7 @@ std::string planText(const LevelTitle& title, const Solution& solution, Metric m
                        columnOf(cell) + 1, (keys + ".").c_str(), counterText(count, par).c_str());
         i = j;
     }
-    text += "SOLVED!! " + counterText(solution.moves, par) + "\n";
+    text += std::string(solvedCaption) + " " + counterText(solution.moves, par) + "\n";
     return text;
 }
 

@@ -70,7 +70,7 @@ std::string InvariantChecker::after(const Form1& form, bool wasKey) {
         return "the move count went down";
     lastCount_ = form.moveCount;
     if (form.solved != 0) {
-        if (form.Nameof.caption != "SOLVED!!")
+        if (form.Nameof.caption != solvedCaption)
             return "solved, but the name reads '" + form.Nameof.caption + "'";
         Rgb expected = form.moveCount < par    ? underParCyan
                        : form.moveCount == par ? atParGreen
