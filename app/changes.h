@@ -13,7 +13,7 @@ namespace nudgeboard {
 class Form1;
 
 struct Changes {
-    // The window was loaded anew since the last mirror: its cells are new controls, so a front
+    // The window was loaded anew since the last refresh: its cells are new controls, so a front
     // end that keeps a toolkit object per cell replaces them all (every cell is in `cells` too).
     bool newLoad = false;
     std::bitset<cellCount> cells; // cells whose look or place changed, or that came or went

@@ -1,4 +1,4 @@
-// An allocator for the search's big arrays: it counts the bytes they hold against a bound, and
+// An allocator for the search's big arrays: it counts the bytes they hold against a limit, and
 // on Linux, blocks of 2 MiB and more are mapped straight from the system, so that a freed one
 // goes back at once instead of lingering in the heap, and the largest ask for huge pages, since
 // touching hundreds of megabytes page by page costs more than the search itself.
@@ -18,27 +18,27 @@
 namespace nudgeboard::solver {
 
 // The bytes every BigAllocator holds, and the most they may: past it an allocation throws
-// std::bad_alloc as if the system had run out. One search sets the bound at a time.
+// std::bad_alloc as if the system had run out. One search sets the limit at a time.
 struct BigMemory {
     static inline std::atomic<std::size_t> held{0};
     static inline std::atomic<std::size_t> peak{0};
-    static inline std::atomic<std::size_t> bound{std::numeric_limits<std::size_t>::max()};
-    static inline std::atomic<bool> refused{false}; // an allocation went past the bound
+    static inline std::atomic<std::size_t> limit{std::numeric_limits<std::size_t>::max()};
+    static inline std::atomic<bool> refused{false}; // an allocation went past the limit
 
-    // Sets the bound `bytes` beyond what is held now, and starts a new peak.
-    static void bind(std::size_t bytes) {
+    // Sets the limit `bytes` beyond what is held now, and starts a new peak.
+    static void setLimit(std::size_t bytes) {
         std::size_t now = held.load();
         peak = now;
         refused = false;
-        bound = bytes > std::numeric_limits<std::size_t>::max() - now
+        limit = bytes > std::numeric_limits<std::size_t>::max() - now
                     ? std::numeric_limits<std::size_t>::max()
                     : now + bytes;
     }
-    static void unbind() { bound = std::numeric_limits<std::size_t>::max(); }
+    static void clearLimit() { limit = std::numeric_limits<std::size_t>::max(); }
 
     static void take(std::size_t bytes) {
         std::size_t now = held.fetch_add(bytes, std::memory_order_relaxed) + bytes;
-        if (now > bound.load(std::memory_order_relaxed)) {
+        if (now > limit.load(std::memory_order_relaxed)) {
             held.fetch_sub(bytes, std::memory_order_relaxed);
             refused = true;
             throw std::bad_alloc();

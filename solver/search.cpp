@@ -277,7 +277,7 @@ int shardBitsForMachine() {
 class Search {
 public:
     Search(const Puzzle& puzzle, Metric metric, const Limits& limits)
-        : puzzle_(puzzle), metric_(metric), limits_(limits), bound_(limits.maxBytes),
+        : puzzle_(puzzle), metric_(metric), limits_(limits), memoryLimit_(limits.maxBytes),
           mirror_(puzzle.mirrorSymmetric()), shardBits_(shardBitsForMachine()),
           shards_(1 << shardBits_), crew_(shards_) {}
 
@@ -337,16 +337,16 @@ private:
 
     const Puzzle& puzzle_;
     Metric metric_;
-    // Made when the search starts, its table counted against the memory bound.
+    // Made when the search starts, its table counted against the memory limit.
     std::optional<LowerBound> lower_;
     Limits limits_;
-    // The memory bound, set before the first table is made and released however the search ends.
-    struct Bound {
-        explicit Bound(std::size_t bytes) { BigMemory::bind(bytes); }
-        ~Bound() { BigMemory::unbind(); }
-        Bound(const Bound&) = delete;
-        Bound& operator=(const Bound&) = delete;
-    } bound_;
+    // The memory limit, set before the first table is made and lifted however the search ends.
+    struct MemoryLimit {
+        explicit MemoryLimit(std::size_t bytes) { BigMemory::setLimit(bytes); }
+        ~MemoryLimit() { BigMemory::clearLimit(); }
+        MemoryLimit(const MemoryLimit&) = delete;
+        MemoryLimit& operator=(const MemoryLimit&) = delete;
+    } memoryLimit_;
     bool mirror_;
     int shardBits_;
     int shards_;

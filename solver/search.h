@@ -44,7 +44,7 @@ struct Limits {
 
 struct Solution {
     enum class Outcome { Solved, NoSolution, GaveUp } outcome = Outcome::NoSolution;
-    // What made a search give up: its memory bound, the system's memory, its time limit, or
+    // What made a search give up: its memory limit, the system's memory, its time limit, or
     // more steps than it can count.
     enum class Shortage { None, Memory, SystemMemory, Time, Depth } ranOut = Shortage::None;
     int moves = 0;  // counted moves of `steps`, as the game's counter shows them at the end

@@ -19,7 +19,7 @@ Form1 loadedAt(int level) {
 } // namespace
 
 // Every layout character paints exactly its palette colour; only "?" leaves a caption.
-TEST(Painting, EachCharacterPaintsItsColour) {
+TEST(Painting, EachCharacterPaintsItsColor) {
     Form1 form;
     form.Show();
     for (const auto& entry : palette) {
@@ -34,7 +34,7 @@ TEST(Painting, EachCharacterPaintsItsColour) {
 }
 
 // Anything that is not exactly one known character keeps the colour and clears the caption.
-TEST(Painting, UnknownCharactersKeepColourAndLoseCaption) {
+TEST(Painting, UnknownCharactersKeepColorAndLoseCaption) {
     for (std::string_view ch : {"a", "", "01", " ", "z", "**"}) {
         SCOPED_TRACE(std::string(ch));
         Form1 form;

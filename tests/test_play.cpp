@@ -108,7 +108,7 @@ TEST(MoveCheck, RowEndsAreNotNeighbours) {
 
 // Two separate pieces of one colour: the mover stops at the other one instead of swallowing
 // a cell of it, so no move changes how many cells of a colour the board holds.
-TEST(MoveCheck, SameColouredPieceBlocks) {
+TEST(MoveCheck, SameColoredPieceBlocks) {
     Form1 form = boardWith({"1*1***", "******", "******", "******", "******", "******"}, allWalls);
     form.Grid_Click(0);
     form.Form_KeyUp(vkRight, 0);
@@ -205,7 +205,7 @@ TEST(CounterText, Shape) {
 }
 
 // A square matches by colour, or by a "?" caption on the goal square; walls and empty too.
-TEST(GoalCheck, ColoursAndWildcards) {
+TEST(GoalCheck, ColorsAndWildcards) {
     Form1 form = boardWith({"12****", "******", "******", "******", "******", "####**"},
                            {"?2????", "??????", "??????", "??????", "??????", "####*?"});
     form.wincheck();
@@ -228,7 +228,7 @@ TEST(GoalCheck, ColoursAndWildcards) {
     EXPECT_EQ(similar.solved, 0);
 }
 
-TEST(GoalCheck, CounterColourAgainstPar) {
+TEST(GoalCheck, CounterColorAgainstPar) {
     struct Case {
         int moves;
         Rgb color;

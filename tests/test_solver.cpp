@@ -291,8 +291,8 @@ TEST(SolverReplay, EverySolutionSolvesItsLevelInTheCore) {
             EXPECT_EQ(form.Nameof.caption, "SOLVED!!");
             EXPECT_EQ(form.moveCount, s->moves);
             EXPECT_EQ(form.numMoves.caption, expectedCounter(s->moves, par));
-            Rgb colour = s->moves < par ? underParCyan : s->moves == par ? atParGreen : overParRed;
-            EXPECT_EQ(form.numMoves.backColor, colour);
+            Rgb color = s->moves < par ? underParCyan : s->moves == par ? atParGreen : overParRed;
+            EXPECT_EQ(form.numMoves.backColor, color);
         }
         // Each search is optimal for its own measure, so neither beats the other on it.
         EXPECT_LE(report.moves.moves, report.slides.moves) << "level " << level;
@@ -353,7 +353,7 @@ TEST(SolverInput, BadLevelsAreRefusedOrUnsolvable) {
     EXPECT_TRUE(none.steps.empty());
 }
 
-// A search gives up, saying on what, at its memory bound (counted in the bytes its tables
+// A search gives up, saying on what, at its memory limit (counted in the bytes its tables
 // hold) or its time limit; the steps of a level walls part in two are each part's optimum.
 TEST(SolverSearch, LimitsAndRegions) {
     // Pieces 1 and 2 of a 4 x 4 block swapped: half of its positions, which no play reaches.

@@ -75,7 +75,7 @@ TEST_F(WindowTest, MenusInOrderWithResetOnTheBar) {
     // Reset acts from a click on the bar itself.
     form.Grid_Click(20);
     form.Form_KeyUp(vkRight, 0);
-    window->mirror();
+    window->refresh();
     ASSERT_EQ(window->movesLabel()->text(), "Moves: 1 (38)");
     QRect resetArea = window->menuBar()->actionGeometry(bar[1]);
     QTest::mouseClick(window->menuBar(), Qt::LeftButton, Qt::NoModifier, resetArea.center());

@@ -65,7 +65,7 @@ void deliver(GameWindow& window, const Event& e) {
 }
 
 // The widgets show exactly what the core holds.
-std::string mirrored(const GameWindow& window, const Form1& form) {
+std::string differenceShown(const GameWindow& window, const Form1& form) {
     if (window.board()->shownCells() != 72)
         return "not 72 cells shown";
     for (int k = 0; k < 72; ++k) {
@@ -98,7 +98,7 @@ TEST_F(StressTest, RandomPlayThroughTheWindow) {
         deliver(*window, e);
         std::string error = check.after(form, e.kind == Event::Key);
         if (error.empty())
-            error = mirrored(*window, form);
+            error = differenceShown(*window, form);
         ASSERT_EQ(error, "") << "seed " << seed << ", event " << n << " (" << describe(e) << ")";
     }
 }
@@ -116,6 +116,6 @@ TEST_F(StressTest, TenThousandRestarts) {
     EXPECT_EQ(window->findChildren<QObject*>().size(), objects);
     EXPECT_EQ(form.Grid.count(), 72);
     EXPECT_EQ(form.curLevel, 8);
-    EXPECT_EQ(mirrored(*window, form), "");
+    EXPECT_EQ(differenceShown(*window, form), "");
     EXPECT_TRUE(window->isVisible());
 }

@@ -74,7 +74,7 @@ void BoardWidget::updateDevice(const DeviceRect& r) {
     update(logical.toAlignedRect().adjusted(-1, -1, 1, 1));
 }
 
-void BoardWidget::mirror(const Form1& form, const Changes& changes) {
+void BoardWidget::refresh(const Form1& form, const Changes& changes) {
     form_ = &form;
     int scale = dpi();
     for (int k = 0; k < cellCount; ++k) {

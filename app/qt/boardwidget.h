@@ -33,7 +33,7 @@ public:
     explicit BoardWidget(QWidget* parent);
 
     // Takes over the cells and outlines that `changes` names and repaints only where they lie.
-    void mirror(const Form1& form, const Changes& changes);
+    void refresh(const Form1& form, const Changes& changes);
 
     const Cell& cell(int index) const { return cells_[static_cast<std::size_t>(index)]; }
     int shownCells() const;

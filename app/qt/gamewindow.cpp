@@ -1,4 +1,4 @@
-// The Qt window: mirrors the core's controls onto widgets after every event it forwards.
+// The Qt window: shows the core's controls as widgets after every event it forwards.
 #include "app/qt/gamewindow.h"
 
 #include "app/form1.h"
@@ -94,7 +94,7 @@ public:
     }
 };
 
-void mirrorLabel(QLabel* widget, const Label& label) {
+void refreshLabel(QLabel* widget, const Label& label) {
     widget->setGeometry(label.left, label.top, label.width, label.height);
     QString caption = QString::fromStdString(label.caption);
     if (widget->text() != caption)
@@ -146,7 +146,7 @@ GameWindow::GameWindow(Form1& form, QWidget* parent)
     form_.Show();
     nameof_->setFont(toQFont(form_.Nameof.font));
     numMoves_->setFont(toQFont(form_.numMoves.font));
-    mirror();
+    refresh();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
 
@@ -173,19 +173,19 @@ QAction* GameWindow::levelAction(int level) const {
                                                     : nullptr;
 }
 
-void GameWindow::mirror() {
+void GameWindow::refresh() {
     Changes changes = shown_.update(form_);
-    board_->mirror(form_, changes);
+    board_->refresh(form_, changes);
     if (changes.nameof)
-        mirrorLabel(nameof_, form_.Nameof);
+        refreshLabel(nameof_, form_.Nameof);
     if (changes.numMoves)
-        mirrorLabel(numMoves_, form_.numMoves);
+        refreshLabel(numMoves_, form_.numMoves);
 }
 
 void GameWindow::keyUp(int key) {
     // The game never reads the modifier state: Shift, Ctrl and Alt make no difference.
     form_.Form_KeyUp(key, 0);
-    mirror();
+    refresh();
 }
 
 void GameWindow::focusOutEvent(QFocusEvent* event) {

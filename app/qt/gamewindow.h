@@ -38,7 +38,7 @@ public:
     void setRepeats(Repeats kind) { repeatKind_ = kind; }
 
     // Makes the widgets show what changed in the core's controls since the last call.
-    void mirror();
+    void refresh();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -52,7 +52,7 @@ private:
     template <class Handler> void deliver(Handler handler) {
         repeats_.flush();
         handler();
-        mirror();
+        refresh();
     }
     void keyUp(int key);
     bool menuHasKeyboard() const;

@@ -22,8 +22,8 @@ var nbPage = (function () {
   };
   var vkLeft = 37, vkDown = 40, vkAlt = 18, vkSpace = 32, vkF10 = 121;
 
-  function css(colour) {
-    return 'rgb(' + (colour & 255) + ',' + ((colour >> 8) & 255) + ',' + ((colour >> 16) & 255) + ')';
+  function css(color) {
+    return 'rgb(' + (color & 255) + ',' + ((color >> 8) & 255) + ',' + ((color >> 16) & 255) + ')';
   }
   function px(devicePixels) {
     return devicePixels / scale + 'px';

@@ -1,4 +1,4 @@
-// The browser page: mirrors the core's controls onto page elements and forwards the five events.
+// The browser page: shows the core's controls as page elements and forwards the five events.
 #include "app/changes.h"
 #include "app/form1.h"
 #include "app/menus.h"
@@ -38,7 +38,7 @@ KeyStrokes strokes;
 MenuWalk menus{levelCountBuiltIn};
 int dpi = designDpi;
 
-int colour(const std::optional<Rgb>& c) {
+int color(const std::optional<Rgb>& c) {
     return c ? *c : -1; // -1: the page's own control colour
 }
 
@@ -48,13 +48,13 @@ std::string text(std::string_view s) {
 
 void showLabel(int which, const Label& label) {
     DeviceRect r = deviceRect(label.left, label.top, label.width, label.height, dpi);
-    page_label(which, r.left, r.top, r.width(), r.height(), colour(label.backColor),
-               colour(label.foreColor), label.caption.c_str(), label.visible,
+    page_label(which, r.left, r.top, r.width(), r.height(), color(label.backColor),
+               color(label.foreColor), label.caption.c_str(), label.visible,
                text(label.font.family).c_str(), label.font.weight, label.font.points);
 }
 
 // Makes the page show what the core's controls hold now, touching only what changed.
-void mirror() {
+void refresh() {
     Changes changes = shown.update(form);
     if (changes.newLoad)
         page_drop_cells(); // the new load's cells are new controls
@@ -67,8 +67,8 @@ void mirror() {
         }
         const Label& cell = form.Grid(k);
         DeviceRect r = deviceRect(cell.left, cell.top, cell.width, cell.height, dpi);
-        page_cell(k, r.left, r.top, r.width(), r.height(), colour(cell.backColor),
-                  colour(cell.foreColor), cell.caption.c_str(),
+        page_cell(k, r.left, r.top, r.width(), r.height(), color(cell.backColor),
+                  color(cell.foreColor), cell.caption.c_str(),
                   cell.borderStyle == 1 ? deviceLine(dpi) : 0, paintLayer(k, cell.borderStyle == 1),
                   cell.visible, text(cell.font.family).c_str(), cell.font.weight, cell.font.points);
     }
@@ -93,7 +93,7 @@ void menusDid(MenuWalk::Command command) {
         form.mnuReset_Click();
     else
         return;
-    mirror();
+    refresh();
 }
 
 void layout() {
@@ -101,7 +101,7 @@ void layout() {
     DeviceRect client = deviceRect(0, 0, Form1::clientWidth, Form1::clientHeight, dpi);
     page_client(client.width(), client.height());
     shown.invalidate();
-    mirror();
+    refresh();
 }
 
 } // namespace
@@ -109,7 +109,7 @@ void layout() {
 
 using namespace nudgeboard;
 
-// The page's input, as the game's events; each one is mirrored at once.
+// The page's input, as the game's events; what each one changed is shown at once.
 extern "C" {
 
 EMSCRIPTEN_KEEPALIVE void nb_key_down(int key) {
@@ -122,7 +122,7 @@ EMSCRIPTEN_KEEPALIVE void nb_key_down(int key) {
 EMSCRIPTEN_KEEPALIVE void nb_key_up(int key) {
     if (strokes.released(key, menus.hasKeyboard())) {
         form.Form_KeyUp(key, 0); // the game reads no modifier state
-        mirror();
+        refresh();
     }
     menus.keyUp(key);
     menusDid({});
@@ -140,7 +140,7 @@ EMSCRIPTEN_KEEPALIVE int nb_cell_at(int x, int y) {
 
 EMSCRIPTEN_KEEPALIVE void nb_click(int index) {
     form.Grid_Click(index);
-    mirror();
+    refresh();
 }
 
 EMSCRIPTEN_KEEPALIVE void nb_menu_press_load_level() {

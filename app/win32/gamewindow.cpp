@@ -1,4 +1,4 @@
-// The Win32 window: paints both boards on one control of its own and mirrors the labels onto
+// The Win32 window: paints both boards on one control of its own and shows the labels on
 // STATIC controls, redrawing after every event it forwards exactly what the event changed.
 #include "app/win32/gamewindow.h"
 
@@ -126,7 +126,7 @@ bool GameWindow::open(HINSTANCE instance, int showCommand) {
     nameof_.hwnd = makeLabel(idLabel);
     numMoves_.hwnd = makeLabel(idLabel + 1);
     form_.Show();
-    mirror();
+    refresh();
     fitClient();
     ShowWindow(hwnd_, showCommand);
     UpdateWindow(hwnd_);
@@ -154,7 +154,7 @@ HWND GameWindow::makeLabel(int id) {
                            nullptr);
 }
 
-void GameWindow::mirror() {
+void GameWindow::refresh() {
     Changes changes = shown_.update(form_);
     if (!changes.any())
         return;
@@ -176,14 +176,14 @@ void GameWindow::mirror() {
         painted = now;
     }
     if (changes.nameof)
-        mirrorLabel(nameof_, form_.Nameof);
+        refreshLabel(nameof_, form_.Nameof);
     if (changes.numMoves)
-        mirrorLabel(numMoves_, form_.numMoves);
+        refreshLabel(numMoves_, form_.numMoves);
     // On the screen now, not when the message queue next runs dry.
     RedrawWindow(hwnd_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
 
-void GameWindow::mirrorLabel(LabelControl& shown, const Label& label) {
+void GameWindow::refreshLabel(LabelControl& shown, const Label& label) {
     DeviceRect r = device(label.left, label.top, label.width, label.height);
     if (shown.placed != r) {
         SetWindowPos(shown.hwnd, nullptr, r.left, r.top, r.width(), r.height(),
@@ -309,7 +309,7 @@ void GameWindow::changeDpi(UINT dpi) {
     dpi_ = dpi;
     shown_.invalidate(); // everything is drawn anew at the new size
     painted_ = {};
-    mirror(); // places every control anew and gives each label its font at the new size
+    refresh(); // places every control anew and gives each label its font at the new size
     for (const auto& entry : old)
         DeleteObject(entry.font);
 }
@@ -363,10 +363,10 @@ LRESULT GameWindow::labelColors(HDC dc, HWND control, WPARAM wParam, LPARAM lPar
 }
 
 void GameWindow::keyUp(WPARAM key) {
-    if (!keys_.released(static_cast<int>(key), menuHasKeyboard_))
+    if (!strokes_.released(static_cast<int>(key), menuHasKeyboard_))
         return;
     form_.Form_KeyUp(static_cast<int>(key), 0); // the game reads no modifier state
-    mirror();
+    refresh();
 }
 
 LRESULT CALLBACK GameWindow::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -439,7 +439,7 @@ LRESULT GameWindow::handleBoard(UINT message, WPARAM wParam, LPARAM lParam) {
         ReleaseCapture();
         if (cellAt(at()) == k) { // the cell pressed is the cell on top where it is released
             form_.Grid_Click(k);
-            mirror();
+            refresh();
         }
         return 0;
     }
@@ -460,12 +460,12 @@ LRESULT GameWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         int id = LOWORD(wParam);
         if (id == idReset) {
             form_.mnuReset_Click();
-            mirror();
+            refresh();
         } else {
             for (const auto& item : Form1::levelItems)
                 if (id == idLevel + item.index) {
                     form_.mnuL_Click(item.index);
-                    mirror();
+                    refresh();
                 }
         }
         return 0;
@@ -474,7 +474,8 @@ LRESULT GameWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         return labelColors(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam), wParam,
                            lParam);
     case WM_KEYDOWN:
-        keys_.pressed(static_cast<int>(wParam)); // a held key repeats its press: still one stroke
+        strokes_.pressed(
+            static_cast<int>(wParam)); // a held key repeats its press: still one stroke
         return 0;
     case WM_KEYUP:
         keyUp(wParam);
@@ -485,7 +486,7 @@ LRESULT GameWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         // so that a key pressed with Alt held cancels the Alt tap that would open the menu bar.
         if (wParam <= 0xFF && isArrow(static_cast<int>(wParam))) {
             if (message == WM_SYSKEYDOWN)
-                keys_.pressed(static_cast<int>(wParam));
+                strokes_.pressed(static_cast<int>(wParam));
             else
                 keyUp(wParam);
         }
@@ -496,10 +497,10 @@ LRESULT GameWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_EXITMENULOOP:
         // The menu took the releases of the keys that went up while it was open.
         menuHasKeyboard_ = false;
-        keys_.menuClosed([](int key) { return GetKeyState(key) < 0; });
+        strokes_.menuClosed([](int key) { return GetKeyState(key) < 0; });
         return 0;
     case WM_KILLFOCUS:
-        keys_.forgetAll(); // releases now go to another window
+        strokes_.forgetAll(); // releases now go to another window
         break;
     case WM_DPICHANGED: {
         changeDpi(HIWORD(wParam));

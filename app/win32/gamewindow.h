@@ -63,8 +63,8 @@ private:
 
     void buildMenus();
     HWND makeLabel(int id);
-    void mirror();
-    void mirrorLabel(LabelControl& shown, const Label& label);
+    void refresh();
+    void refreshLabel(LabelControl& shown, const Label& label);
     void placeBoard();
     void invalidate(const DeviceRect& r);
     void paintBoard(HDC dc, const RECT& area);
@@ -89,7 +89,7 @@ private:
     HWND board_ = nullptr;
     UINT dpi_ = USER_DEFAULT_SCREEN_DPI;
     ShownControls shown_;
-    KeyStrokes keys_;
+    KeyStrokes strokes_;
     bool menuHasKeyboard_ = false;
     POINT place_{}; // where the window last stood on the screen as itself, not full screen
     LabelControl nameof_;

@@ -197,7 +197,7 @@ def whole_at_scale(s):
     shot = s.grab()
     line = screen.device_line(s.dpi)
 
-    def band_colours(rect, colour, what):
+    def band_colors(rect, color, what):
         """Every pixel of a line `line` wide inside `rect` is `colour`; returns the pixels just
         inside the line and just outside the rectangle, side by side."""
         left, top, right, bottom = rect
@@ -207,7 +207,7 @@ def whole_at_scale(s):
         band = [(x, y) for x in range(left, right) for y in rows]
         band += [(x, y) for y in range(top, bottom) for x in columns]
         for x, y in band:
-            if s.pixel_of(shot, x, y) != colour:
+            if s.pixel_of(shot, x, y) != color:
                 failures.append("%s: pixel (%d, %d) is %s" % (what, x, y, s.pixel_of(shot, x, y)))
                 return inside, outside
         for x in range(left + line, right - line):
@@ -219,11 +219,11 @@ def whole_at_scale(s):
         return inside, outside
 
     x, y = s.cell_corner(20)
-    inside, outside = band_colours(s.device_rect(x, y, 25, 25), BLACK, "mark of cell 20")
+    inside, outside = band_colors(s.device_rect(x, y, 25, 25), BLACK, "mark of cell 20")
     check("colours just inside the mark", inside, {GREEN})
     check("the piece's colour outside the mark", GREEN in outside, False)
     for frame, left in ((0, 0), (1, 144)):
-        inside, _ = band_colours(s.device_rect(left, 0, 145, 145), BLACK, "outline %d" % frame)
+        inside, _ = band_colors(s.device_rect(left, 0, 145, 145), BLACK, "outline %d" % frame)
         check("outline %d lies on walls" % frame, inside, {WALL})
     # Around both boards: the window's own background, its menu bar (white under Wine) or the
     # screen's. A cell drawn past its outline shows as a pixel unlike the one a little further
@@ -295,13 +295,13 @@ def check_between(what, s, frames, old, new, covered):
     """Each look of the cells on the way shows every cell in its old or its new colour; cells
     under the list that was open are left out."""
     for frame in frames:
-        for index, colour in enumerate(frame):
+        for index, color in enumerate(frame):
             x, y = s.sample_point(index)
             if covered and covered[0] <= x < covered[2] and covered[1] <= y < covered[3]:
                 continue
-            if colour not in (old[index], new[index]):
+            if color not in (old[index], new[index]):
                 failures.append("%s: cell %d showed %s, neither its old %s nor its new %s" %
-                                (what, index, colour, old[index], new[index]))
+                                (what, index, color, old[index], new[index]))
                 return
 
 

@@ -15,19 +15,19 @@ Snapshot::Snapshot(const Form1& form)
     }
 }
 
-std::array<Rgb, 36> colourCounts(const Form1& form) {
-    std::array<Rgb, 36> colours{};
+std::array<Rgb, 36> colorCounts(const Form1& form) {
+    std::array<Rgb, 36> colors{};
     for (int i = 0; i < playCells; ++i)
-        colours[i] = form.Grid(i).backColor.value_or(-1);
-    std::sort(colours.begin(), colours.end());
-    return colours;
+        colors[i] = form.Grid(i).backColor.value_or(-1);
+    std::sort(colors.begin(), colors.end());
+    return colors;
 }
 
 void InvariantChecker::before(const Form1& form) {
     if (!level_ || form.loads() != loads_) {
         loads_ = form.loads();
         level_ = form.curLevel;
-        counts_ = colourCounts(form);
+        counts_ = colorCounts(form);
         for (int i = 0; i < playCells; ++i) {
             walls_[i] = form.Grid(i).backColor == wallColor;
             char ch = Form1::goalLayout(level_, i / 6)[i % 6];
@@ -58,7 +58,7 @@ std::string InvariantChecker::after(const Form1& form, bool wasKey) {
         if (!form.Grid(i).caption.empty())
             return "play cell " + std::to_string(i) + " has a caption";
     }
-    if (colourCounts(form) != counts_)
+    if (colorCounts(form) != counts_)
         return "the play board gained or lost a piece cell";
     if (auto e = selection(form); !e.empty())
         return e;

@@ -24,8 +24,8 @@ struct Snapshot {
     bool operator==(const Snapshot&) const = default;
 };
 
-// The play board's colours, sorted: equal whenever every colour keeps its number of cells.
-std::array<Rgb, 36> colourCounts(const Form1& form);
+// The play board's colors, sorted: equal whenever every colour keeps its number of cells.
+std::array<Rgb, 36> colorCounts(const Form1& form);
 
 class InvariantChecker {
 public:

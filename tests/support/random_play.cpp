@@ -5,11 +5,11 @@
 
 namespace nudgeboard::testing {
 
-static std::array<Rgb, 36> playColours(const Form1& form) {
-    std::array<Rgb, 36> colours{};
+static std::array<Rgb, 36> playColors(const Form1& form) {
+    std::array<Rgb, 36> colors{};
     for (int i = 0; i < 36; ++i)
-        colours[static_cast<std::size_t>(i)] = form.Grid(i).backColor.value_or(-1);
-    return colours;
+        colors[static_cast<std::size_t>(i)] = form.Grid(i).backColor.value_or(-1);
+    return colors;
 }
 
 static bool anyMarked(const Form1& form) {
@@ -34,10 +34,10 @@ RandomRun playRandomly(Form1& form, std::uint64_t seed, long events, bool restar
         check.before(form);
         bool arrow = e.kind == Event::Key && e.value >= vkLeft && e.value <= vkDown &&
                      form.solved == 0 && anyMarked(form);
-        auto board = playColours(form);
+        auto board = playColors(form);
         apply(form, e);
         if (arrow) {
-            bool moved = playColours(form) != board;
+            bool moved = playColors(form) != board;
             run.slides += moved;
             run.refused += !moved;
             run.slidesAfterRefusal += moved && lastRefused;
