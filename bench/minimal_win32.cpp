@@ -1,18 +1,6 @@
 // The latency floor for the Windows build: a window that repaints its whole client area in the
 // other of two colours on every key release, the least a Win32 window can do for a stroke.
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef WINVER
-#define WINVER 0x0A00
-#endif
-#ifndef _WIN32_WINNT
-#define _WIN32_WINNT 0x0A00
-#endif
-#include <windows.h>
+#include "app/win32/winapi.h"
 
 #include "app/form1.h"
 #include "app/scaling.h"

@@ -2,19 +2,7 @@
 // the five events.
 #pragma once
 
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef WINVER
-#define WINVER 0x0A00 // the per-monitor DPI calls come with Windows 10
-#endif
-#ifndef _WIN32_WINNT
-#define _WIN32_WINNT 0x0A00
-#endif
-#include <windows.h>
+#include "app/win32/winapi.h"
 
 #include "app/changes.h"
 #include "app/form1.h"
