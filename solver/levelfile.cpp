@@ -89,79 +89,128 @@ Layout LevelFile::goalRows() const {
     return {goal[0], goal[1], goal[2], goal[3], goal[4], goal[5]};
 }
 
-std::optional<LevelFile> parseLevel(std::string_view text, LevelFileFault& fault) {
-    auto fail = [&](int line, std::string what) -> std::optional<LevelFile> {
-        fault = {line, std::move(what)};
-        return std::nullopt;
-    };
-    // The lines that are not blank, with their numbers: name, par, 6 start and 6 goal rows.
-    constexpr int wanted = 14;
-    std::vector<std::pair<int, std::string_view>> lines;
-    int number = 0;
+namespace {
+
+// A file's lines that are not blank, with their numbers: the name, the par, six start rows and
+// six goal rows.
+using NumberedLines = std::vector<std::pair<int, std::string_view>>;
+constexpr std::size_t wantedLines = 14;
+constexpr int firstStartLine = 2;
+constexpr int firstGoalLine = firstStartLine + boardSide;
+
+using Problem = std::optional<LevelFileFault>;
+
+// The next line of `text`, which it leaves after the line's end: LF, CR LF, or CR alone (old Mac
+// files).
+std::string_view nextLine(std::string_view& text) {
+    std::size_t end = text.find_first_of("\r\n");
+    std::string_view line = text.substr(0, end);
+    std::size_t next = end == std::string_view::npos          ? text.size()
+                       : text.substr(end).starts_with("\r\n") ? end + 2
+                                                              : end + 1;
+    text.remove_prefix(next);
+    return line;
+}
+
+// The lines of `text` that are not blank, in `lines`; `count` the number of lines read.
+Problem readLines(std::string_view text, NumberedLines& lines, int& count) {
     // Editors on Windows may begin a UTF-8 file with a byte-order mark; it is no part of the name.
     constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
     if (text.starts_with(byteOrderMark))
         text.remove_prefix(byteOrderMark.size());
     while (!text.empty()) {
-        ++number;
-        // Lines end in LF, CR LF, or CR alone (old Mac files).
-        std::size_t end = text.find_first_of("\r\n");
-        std::string_view line = text.substr(0, end);
-        std::size_t next = end == std::string_view::npos          ? text.size()
-                           : text.substr(end).starts_with("\r\n") ? end + 2
-                                                                  : end + 1;
-        text.remove_prefix(next);
+        ++count;
+        std::string_view line = nextLine(text);
         if (std::size_t bad = firstNonText(line); bad != std::string_view::npos)
-            return fail(number,
-                        "byte " +
-                            catalogue_checks::byteText(static_cast<unsigned char>(line[bad])) +
-                            " in column " + std::to_string(bad + 1) + ": this is not a text file");
+            return LevelFileFault{
+                count, "byte " + catalogue_checks::byteText(static_cast<unsigned char>(line[bad])) +
+                           " in column " + std::to_string(bad + 1) + ": this is not a text file"};
         // Trailing spaces are invisible in an editor; leading ones count, in rows.
         while (!line.empty() && (line.back() == ' ' || line.back() == '\t'))
             line.remove_suffix(1);
         if (line.empty())
             continue;
-        if (lines.size() == wanted)
-            return fail(number, "unexpected text after the six goal rows");
-        lines.emplace_back(number, line);
+        if (lines.size() == wantedLines)
+            return LevelFileFault{count, "unexpected text after the six goal rows"};
+        lines.emplace_back(count, line);
     }
-    if (lines.empty())
-        return fail(0, "the file is empty");
-    if (lines.size() < wanted) {
-        int missing = static_cast<int>(lines.size());
-        std::string what = missing == 1  ? "the par line"
-                           : missing < 8 ? "start row " + std::to_string(missing - 1)
-                                         : "goal row " + std::to_string(missing - 7);
-        return fail(number + 1,
-                    what + " is missing: the file ends after line " + std::to_string(number));
-    }
+    return std::nullopt;
+}
 
-    LevelFile level;
+// The first line the file lacks, if it lacks any; `count` lines were read.
+Problem missingLine(const NumberedLines& lines, int count) {
+    if (lines.empty())
+        return LevelFileFault{0, "the file is empty"};
+    if (lines.size() >= wantedLines)
+        return std::nullopt;
+    int present = static_cast<int>(lines.size());
+    std::string what = present == 1              ? "the par line"
+                       : present < firstGoalLine ? "start row " + std::to_string(present - 1)
+                                                 : "goal row " + std::to_string(present - 7);
+    return LevelFileFault{count + 1,
+                          what + " is missing: the file ends after line " + std::to_string(count)};
+}
+
+Problem readNameAndPar(const NumberedLines& lines, LevelFile& level) {
     level.name = std::string(trimmed(lines[0].second));
     std::string_view parText = trimmed(lines[1].second);
     auto [end, problem] =
         std::from_chars(parText.data(), parText.data() + parText.size(), level.par);
     if (problem != std::errc() || end != parText.data() + parText.size() || level.par < 1 ||
         level.par > 32767)
-        return fail(lines[1].first, "the par \"" + std::string(parText) +
-                                        "\" is not a whole number from 1 to 32767");
-    for (int r = 0; r < 6; ++r) {
-        level.start[r] = std::string(lines[2 + r].second);
-        level.goal[r] = std::string(lines[8 + r].second);
+        return LevelFileFault{lines[1].first, "the par \"" + std::string(parText) +
+                                                  "\" is not a whole number from 1 to 32767"};
+    return std::nullopt;
+}
+
+int rowLine(const NumberedLines& lines, bool inGoal, int row) {
+    return lines[static_cast<std::size_t>((inGoal ? firstGoalLine : firstStartLine) + row)].first;
+}
+
+Problem readRows(const NumberedLines& lines, LevelFile& level) {
+    for (int r = 0; r < boardSide; ++r) {
+        level.start[r] = std::string(lines[static_cast<std::size_t>(firstStartLine + r)].second);
+        level.goal[r] = std::string(lines[static_cast<std::size_t>(firstGoalLine + r)].second);
         for (bool inGoal : {false, true})
             if (auto what = nonAsciiFault(inGoal ? level.goal[r] : level.start[r], inGoal, r))
-                return fail(lines[(inGoal ? 8 : 2) + r].first, *what);
+                return LevelFileFault{rowLine(lines, inGoal, r), *what};
     }
+    return std::nullopt;
+}
+
+// What the catalogue's own checks find wrong with the level, on the line that holds it.
+Problem catalogueFault(const NumberedLines& lines, const LevelFile& level) {
     Level checked{level.name, static_cast<std::int16_t>(level.par), level.startRows(),
                   level.goalRows()};
-    if (auto broken = catalogue_checks::levelFault(checked)) {
-        int line = broken.kind == catalogue_checks::Fault::Kind::NoName ? lines[0].first
-                   : broken.kind == catalogue_checks::Fault::Kind::ParOutOfRange
-                       ? lines[1].first
-                       : lines[(broken.inGoal ? 8 : 2) + broken.row].first;
-        return fail(line, catalogue_checks::describe(broken));
-    }
-    return level;
+    auto broken = catalogue_checks::levelFault(checked);
+    if (!broken)
+        return std::nullopt;
+    using Kind = catalogue_checks::Fault::Kind;
+    int line = broken.kind == Kind::NoName          ? lines[0].first
+               : broken.kind == Kind::ParOutOfRange ? lines[1].first
+                                                    : rowLine(lines, broken.inGoal, broken.row);
+    return LevelFileFault{line, catalogue_checks::describe(broken)};
+}
+
+} // namespace
+
+std::optional<LevelFile> parseLevel(std::string_view text, LevelFileFault& fault) {
+    NumberedLines lines;
+    int count = 0;
+    LevelFile level;
+    Problem problem = readLines(text, lines, count);
+    if (!problem)
+        problem = missingLine(lines, count);
+    if (!problem)
+        problem = readNameAndPar(lines, level);
+    if (!problem)
+        problem = readRows(lines, level);
+    if (!problem)
+        problem = catalogueFault(lines, level);
+    if (!problem)
+        return level;
+    fault = *problem;
+    return std::nullopt;
 }
 
 std::optional<LevelFile> readLevelFile(const std::string& path, std::string& error) {

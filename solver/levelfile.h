@@ -24,8 +24,8 @@ namespace nudgeboard::solver {
 struct LevelFile {
     std::string name;
     int par = 0;
-    std::array<std::string, 6> start;
-    std::array<std::string, 6> goal;
+    std::array<std::string, boardSide> start;
+    std::array<std::string, boardSide> goal;
 
     Layout startRows() const;
     Layout goalRows() const;

@@ -31,10 +31,15 @@ public:
     int change(const Position& p, std::size_t index, int k, int anchor) const;
 
     int chosen() const { return static_cast<int>(pattern_.size()); }
-    std::size_t entries() const { return distance_.size(); }
 
 private:
+    struct Sweep;
+    // Numbers each piece's places on the board, walls apart; how many each piece has.
+    std::vector<int> numberPlaces();
+    // Chooses the pattern's pieces; the table's size.
+    std::size_t choosePieces(const std::vector<int>& places, std::size_t maxEntries);
     void measure();
+    void expand(Sweep& sweep, std::size_t head);
 
     const Puzzle& puzzle_;
     std::vector<int> pattern_;                                 // piece numbers

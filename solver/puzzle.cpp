@@ -242,8 +242,7 @@ void Puzzle::measureToGoal() {
         int size = 0;
         for (int a = 0; a < playCells; ++a) {
             Mask m = piece.shape << a;
-            if (columnOf(a) + piece.width <= boardSide && rowOf(a) + piece.height <= boardSide &&
-                (m & walls_) == 0 && (m & wanted) == wanted && (m & banned) == 0) {
+            if (piece.fitsAt(a, walls_) && (m & wanted) == wanted && (m & banned) == 0) {
                 distance[a] = 0;
                 queue[size++] = a;
             }
@@ -281,8 +280,7 @@ bool Puzzle::number(std::string& why) {
         g.places.clear();
         g.index.fill(-1);
         for (int a = 0; a < playCells; ++a)
-            if (columnOf(a) + shape.width <= boardSide && rowOf(a) + shape.height <= boardSide &&
-                ((shape.shape << a) & walls_) == 0) {
+            if (shape.fitsAt(a, walls_)) {
                 g.index[a] = static_cast<int>(g.places.size());
                 g.places.push_back(a);
             }

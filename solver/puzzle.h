@@ -47,6 +47,13 @@ struct Piece {
     int height;
     bool inGoal; // the goal names this piece's colour
     int group;   // pieces of one group are interchangeable for the goal
+
+    // The piece's cells with the top-left corner of its box at `anchor`, if they stay on the
+    // board and off `walls`.
+    bool fitsAt(int anchor, Mask walls) const {
+        return columnOf(anchor) + width <= boardSide && rowOf(anchor) + height <= boardSide &&
+               ((shape << anchor) & walls) == 0;
+    }
 };
 
 // Where each piece's bounding box has its top-left corner, by piece number.

@@ -321,15 +321,18 @@ private:
     // Stores the start and queues it.
     void open(const Entry& e, Key settled, int depth, int bound);
 
+    // The buckets a step's new positions go to, by how much it raises depth plus bound.
+    using Targets = std::array<Bucket*, 3>;
     // Phase one: every step from one position, as candidates.
     void expand(std::size_t index, const Entry& e, int depth, int order, Worker& w);
     // Phase two: one shard's candidates into the table; the new ones are queued in `targets` by
     // their rise.
-    void file(int shard, const Bucket& batch, int depth, int order,
-              const std::array<Bucket*, 3>& targets);
+    void file(int shard, const Bucket& batch, int depth, int order, const Targets& targets);
     // Expands and files one bucket: its positions lie at `depth`, their depth plus bound is
     // `order`.
     void expandBucket(const Bucket& batch, int depth, int order);
+    void expandChunk(const Bucket& batch, std::size_t from, std::size_t to, int depth, int order,
+                     const Targets& targets);
     // Phase three: back from the goal, each step to a stored neighbour one step nearer the start.
     std::vector<Key> traceBack(Key goal, int depth) const;
     // The chain of settled keys as clicks and keys, walking the real positions from the start.
@@ -396,8 +399,7 @@ void Search::expand(std::size_t index, const Entry& e, int depth, int order, Wor
     });
 }
 
-void Search::file(int shard, const Bucket& batch, int depth, int order,
-                  const std::array<Bucket*, 3>& targets) {
+void Search::file(int shard, const Bucket& batch, int depth, int order, const Targets& targets) {
     Worker& w = workers_[shard];
     PositionTable& table = tables_[shard];
     // Nearly every lookup misses the cache, so each line is fetched some candidates ahead.
@@ -440,7 +442,7 @@ bool Search::outOfTime() {
 
 void Search::expandBucket(const Bucket& batch, int depth, int order) {
     // Every step goes one deeper and raises depth plus bound by 0, 1 or 2.
-    std::array<Bucket*, 3> targets;
+    Targets targets;
     for (int rise = 0; rise < 3; ++rise)
         targets[rise] = &buckets_[{order + rise, -(depth + 1)}];
     std::size_t total = 0;
@@ -450,48 +452,52 @@ void Search::expandBucket(const Bucket& batch, int depth, int order) {
     // A goal found at `order` is the optimum at once; one found deeper only once nothing
     // shallower is left.
     for (std::size_t from = 0; from < total && !(goal_ && goalDepth_ == order) && !outOfTime();
-         from += chunk) {
-        std::size_t to = std::min(total, from + chunk);
-        // A round of the crew costs more than a very small chunk.
-        int parts = to - from < 256 ? 1 : shards_;
-        crew_.run(parts, [&](int t) {
-            Worker& w = workers_[t];
-            std::size_t begin = from + (to - from) * t / parts;
-            std::size_t end = from + (to - from) * (t + 1) / parts;
-            // A goal at this order is the optimum: the rest of the bucket need not be expanded.
-            for (std::size_t i = begin; i < end && !w.finishing; ++i) {
-                // An entry of a position queued again nearer the start was expanded from there
-                // already, in an earlier bucket: its steps all file as known, harmlessly.
-                expand(i, entryAt(batch, i), depth, order, w);
-            }
-        });
-        crew_.run(parts == 1 ? 1 : shards_, [&](int t) {
-            if (parts == 1) {
-                for (int s = 0; s < shards_; ++s)
-                    file(s, batch, depth, order, targets);
-            } else {
-                file(t, batch, depth, order, targets);
-            }
-        });
-        for (int t = 0; t < shards_; ++t) {
-            Worker& w = workers_[t];
-            for (int s = 0; s < shards_; ++s)
-                w.byShard[s].clear();
-            if (w.goal && (!goal_ || goalDepth_ > depth + 1)) {
-                goal_ = true;
-                goalKey_ = w.goalKey;
-                goalDepth_ = depth + 1;
-            }
-            w.goal = false;
-            w.finishing = false;
-        }
-    }
+         from += chunk)
+        expandChunk(batch, from, std::min(total, from + chunk), depth, order, targets);
     for (int rise = 0; rise < 3; ++rise) {
         bool empty = true;
         for (int s = 0; s < shards_; ++s)
             empty = empty && (*targets[rise])[s].empty();
         if (empty)
             buckets_.erase({order + rise, -(depth + 1)});
+    }
+}
+
+// Entries from..to of the bucket, expanded by the crew and their steps filed by shard.
+void Search::expandChunk(const Bucket& batch, std::size_t from, std::size_t to, int depth,
+                         int order, const Targets& targets) {
+    // A round of the crew costs more than a very small chunk.
+    int parts = to - from < 256 ? 1 : shards_;
+    crew_.run(parts, [&](int t) {
+        Worker& w = workers_[t];
+        std::size_t begin = from + (to - from) * t / parts;
+        std::size_t end = from + (to - from) * (t + 1) / parts;
+        // A goal at this order is the optimum: the rest of the bucket need not be expanded.
+        for (std::size_t i = begin; i < end && !w.finishing; ++i) {
+            // An entry of a position queued again nearer the start was expanded from there
+            // already, in an earlier bucket: its steps all file as known, harmlessly.
+            expand(i, entryAt(batch, i), depth, order, w);
+        }
+    });
+    crew_.run(parts == 1 ? 1 : shards_, [&](int t) {
+        if (parts != 1) {
+            file(t, batch, depth, order, targets);
+            return;
+        }
+        for (int s = 0; s < shards_; ++s)
+            file(s, batch, depth, order, targets);
+    });
+    for (int t = 0; t < shards_; ++t) {
+        Worker& w = workers_[t];
+        for (int s = 0; s < shards_; ++s)
+            w.byShard[s].clear();
+        if (w.goal && (!goal_ || goalDepth_ > depth + 1)) {
+            goal_ = true;
+            goalKey_ = w.goalKey;
+            goalDepth_ = depth + 1;
+        }
+        w.goal = false;
+        w.finishing = false;
     }
 }
 

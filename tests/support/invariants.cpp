@@ -50,8 +50,13 @@ std::string InvariantChecker::after(const Form1& form, bool wasKey) {
     bool restarted = form.loads() != loads_;
     if (restarted)
         before(form); // a new level starts its own bookkeeping
-    if (auto e = goalBoard(form); !e.empty())
-        return e;
+    for (const std::string& e : {goalBoard(form), playBoard(form), selection(form)})
+        if (!e.empty())
+            return e;
+    return labels(form, wasKey);
+}
+
+std::string InvariantChecker::playBoard(const Form1& form) const {
     for (int i = 0; i < playCells; ++i) {
         if ((form.Grid(i).backColor == wallColor) != walls_[i])
             return "a wall moved at cell " + std::to_string(i);
@@ -60,8 +65,10 @@ std::string InvariantChecker::after(const Form1& form, bool wasKey) {
     }
     if (colorCounts(form) != counts_)
         return "the play board gained or lost a piece cell";
-    if (auto e = selection(form); !e.empty())
-        return e;
+    return {};
+}
+
+std::string InvariantChecker::labels(const Form1& form, bool wasKey) {
     int par = Form1::levelPar(form.curLevel);
     if (form.numMoves.caption != counterText(form.moveCount, par))
         return "counter reads '" + form.numMoves.caption + "' at " +

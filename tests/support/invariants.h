@@ -38,6 +38,8 @@ public:
 private:
     // The goal board shows the level's goal layout, untouched by play.
     std::string goalBoard(const Form1& form) const;
+    std::string playBoard(const Form1& form) const;
+    std::string labels(const Form1& form, bool wasKey); // the level name and the counter
 
     // The marked cells are none, or exactly one whole piece.
     static std::string selection(const Form1& form);
