@@ -9,12 +9,13 @@ declare -A packages lean
 # CMake files look for).
 packages[play]="cmake g++ make qt6-base-dev libxcb-xkb-dev"
 lean[play]=1
-# The test suite: CLI11 for the solver's options; GoogleTest and Google Benchmark; the game on a display of its own, driven and
-# judged from outside, also under a window manager (openbox); clang and its libFuzzer for the
-# event fuzzer; clang-format for the format check; /usr/bin/time for scripts/bench.sh's peak
-# memory; a font the screen tests can read.
+# The test suite: CLI11 for the solver's options; GoogleTest and Google Benchmark; the game on a
+# display of its own, driven and judged from outside, also under a window manager (openbox);
+# clang and its libFuzzer for the event fuzzer; clang-format and clang-tidy for the format and
+# complexity checks; /usr/bin/time for scripts/bench.sh's peak memory; a font the screen tests
+# can read.
 packages[test]="libcli11-dev libgtest-dev libbenchmark-dev fonts-dejavu-core xvfb xauth xdotool python3
-    python3-xlib openbox clang libclang-rt-14-dev clang-format time"
+    python3-xlib openbox clang libclang-rt-14-dev clang-format clang-tidy time"
 # The Windows build: cross compiler, GoogleTest sources, and Wine to run the results.
 packages[windows]="g++-mingw-w64-x86-64-posix googletest wine"
 # The packages, and checking them as a distribution would.

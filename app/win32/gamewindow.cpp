@@ -452,24 +452,25 @@ LRESULT GameWindow::handleBoard(UINT message, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcW(board_, message, wParam, lParam);
 }
 
+void GameWindow::menuCommand(int id) {
+    if (id == idReset) {
+        form_.mnuReset_Click();
+        refresh();
+        return;
+    }
+    for (const auto& item : Form1::levelItems)
+        if (id == idLevel + item.index) {
+            form_.mnuL_Click(item.index);
+            refresh();
+        }
+}
+
 LRESULT GameWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_COMMAND: {
-        if (lParam != 0)
-            return 0; // from a control; the labels send nothing we act on
-        int id = LOWORD(wParam);
-        if (id == idReset) {
-            form_.mnuReset_Click();
-            refresh();
-        } else {
-            for (const auto& item : Form1::levelItems)
-                if (id == idLevel + item.index) {
-                    form_.mnuL_Click(item.index);
-                    refresh();
-                }
-        }
+    case WM_COMMAND:
+        if (lParam == 0) // from a control otherwise; the labels send nothing we act on
+            menuCommand(LOWORD(wParam));
         return 0;
-    }
     case WM_CTLCOLORSTATIC:
         return labelColors(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam), wParam,
                            lParam);

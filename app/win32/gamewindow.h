@@ -71,6 +71,7 @@ private:
     LRESULT labelColors(HDC dc, HWND control, WPARAM wParam, LPARAM lParam);
 
     void keyUp(WPARAM key);
+    void menuCommand(int id); // "Load Level"'s items and "Reset"
 
     Form1& form_;
     HWND hwnd_ = nullptr;
