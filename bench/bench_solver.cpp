@@ -1,7 +1,7 @@
-// The solver's speed: the whole table as nudgeboard-solve prints it, each level and all eight
+// The solver's speed: the whole table as nudgeboard-solve prints it, each level and all levels
 // together for fewest counted moves, with the positions stored per second of wall time (the
-// search uses every core), and the most its tables held at once. The whole process's peak
-// memory: run nudgeboard-solve under /usr/bin/time (see docs/solver.md).
+// search uses a power of two of the cores, eight at most), and the most its tables held at once.
+// The whole process's peak memory: run nudgeboard-solve under /usr/bin/time (see docs/solver.md).
 #include "levels/catalogue.h"
 #include "solver/report.h"
 #include "solver/search.h"

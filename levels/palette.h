@@ -46,6 +46,9 @@ constexpr std::array<PaletteEntry, 27> palette{{
 
 constexpr std::string_view wildcardCaption = "?";
 
+// Every entry but the last three ("#", "*", "?") is a piece's colour.
+constexpr int pieceColorCount = static_cast<int>(palette.size()) - 3;
+
 constexpr bool inPalette(char c) {
     for (const auto& entry : palette)
         if (entry.character.size() == 1 && entry.character[0] == c)
@@ -55,10 +58,11 @@ constexpr bool inPalette(char c) {
 
 // Every piece character must have a colour of its own, distinct from wall and empty.
 constexpr bool pieceColorsDistinct() {
-    for (std::size_t a = 0; a < 24; ++a) {
+    constexpr auto pieces = static_cast<std::size_t>(pieceColorCount);
+    for (std::size_t a = 0; a < pieces; ++a) {
         if (palette[a].color == wallColor || palette[a].color == emptyColor)
             return false;
-        for (std::size_t b = a + 1; b < 24; ++b)
+        for (std::size_t b = a + 1; b < pieces; ++b)
             if (palette[a].color == palette[b].color)
                 return false;
     }

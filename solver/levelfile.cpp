@@ -73,8 +73,9 @@ std::optional<std::string> nonAsciiFault(std::string_view row, bool inGoal, int 
         ++characters;
     }
     std::string name = (inGoal ? "goal row " : "start row ") + std::to_string(r + 1);
-    if (characters != 6)
-        return name + " has " + std::to_string(characters) + " characters, not 6";
+    if (characters != boardSide)
+        return name + " has " + std::to_string(characters) + " characters, not " +
+               std::to_string(boardSide);
     return name + " column " + std::to_string(column + 1) + " holds \"" +
            std::string(row.substr(first, length)) + "\", which is no layout character";
 }

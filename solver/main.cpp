@@ -24,8 +24,19 @@ constexpr int badInput = 2;
 constexpr int writeFailed = 3;
 constexpr int internalError = 4;
 
-constexpr int defaultMemoryMiB = 1024;
-constexpr int defaultSeconds = 25; // with the rest of the run, within 30 s on a slow machine
+// The limits' defaults and ranges come from the build, which gives the manual page the same.
+constexpr int defaultMemoryMiB = NUDGEBOARD_SOLVE_MEMORY_MIB;
+constexpr int leastMemoryMiB = NUDGEBOARD_SOLVE_LEAST_MIB;
+constexpr int mostMemoryMiB = NUDGEBOARD_SOLVE_MOST_MIB;
+constexpr int defaultSeconds = NUDGEBOARD_SOLVE_SECONDS;
+constexpr int leastSeconds = NUDGEBOARD_SOLVE_LEAST_SECONDS;
+constexpr int mostSeconds = NUDGEBOARD_SOLVE_MOST_SECONDS;
+
+// " (least to most; default d)"
+std::string range(int least, int most, int byDefault) {
+    return " (" + std::to_string(least) + " to " + std::to_string(most) + "; default " +
+           std::to_string(byDefault) + ")";
+}
 
 int complain(const std::string& what, int status) {
     std::cerr << "nudgeboard-solve: " << what << "\n";
@@ -246,15 +257,17 @@ int main(int argc, char** argv) try {
         "--slides", slides,
         "With --level, or --file and --level-steps: the fewest single-cell slides instead");
     app.add_option("--memory-limit", memoryMiB,
-                   "The most memory a search may take, in MiB (16 to 1048576; default 1024); "
-                   "past it the search gives up")
+                   "The most memory a search may take, in MiB" +
+                       range(leastMemoryMiB, mostMemoryMiB, defaultMemoryMiB) +
+                       "; past it the search gives up")
         ->type_name("MIB")
-        ->check(CLI::Range(16, 1 << 20));
+        ->check(CLI::Range(leastMemoryMiB, mostMemoryMiB));
     app.add_option("--time-limit", seconds,
-                   "The longest a level's searches may take, in seconds (1 to 604800; default "
-                   "25); past it they give up")
+                   "The longest a level's searches may take, in seconds" +
+                       range(leastSeconds, mostSeconds, defaultSeconds) +
+                       "; past them they give up")
         ->type_name("SECONDS")
-        ->check(CLI::Range(1, 604800));
+        ->check(CLI::Range(leastSeconds, mostSeconds));
     app.set_version_flag("--version", "nudgeboard-solve " NUDGEBOARD_VERSION,
                          "Print the version and exit");
     try {

@@ -18,15 +18,21 @@ namespace nudgeboard::solver {
 // Bit i stands for play cell i = cellIndex(row, column).
 using Mask = std::uint64_t;
 
-// The palette has 24 piece colours and a colour makes one piece.
-constexpr int maxPieces = 24;
+// A colour makes one piece.
+constexpr int maxPieces = pieceColorCount;
 
 // Board masks for the move rule and for finding pieces that can move at all.
 constexpr Mask boardCells = (Mask{1} << playCells) - 1;
-constexpr Mask column0 = 0x041041041ULL; // cells 0, 6, 12, 18, 24, 30
-constexpr Mask column5 = column0 << 5;
-constexpr Mask row0 = 0x3FULL;
-constexpr Mask row5 = row0 << 30;
+constexpr Mask row0 = (Mask{1} << boardSide) - 1;
+constexpr Mask row5 = row0 << (playCells - boardSide);
+constexpr Mask column0 = [] {
+    Mask m = 0;
+    for (int r = 0; r < boardSide; ++r)
+        m |= Mask{1} << cellIndex(r, 0);
+    return m;
+}();
+constexpr Mask column5 = column0 << (boardSide - 1);
+static_assert(column0 == 0x041041041ULL && row5 == 0x3FULL << 30);
 
 // The cells next to any cell of m, across edges.
 constexpr Mask besideOf(Mask m) {

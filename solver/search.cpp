@@ -32,7 +32,7 @@ namespace {
 constexpr int noPiece = -1;
 
 // Each thread writes its own table, list of new entries and worker: they get a cache line each,
-// else the two cores keep taking the shared line from each other.
+// else the cores keep taking the shared line from each other.
 constexpr std::size_t cacheLine = 64;
 
 // Every position stored with the fewest steps known from the start to it. Keys and their depths
@@ -284,10 +284,10 @@ public:
     Solution run();
 
 private:
-    // One shard and one worker per core. A bucket goes in chunks, each chunk in two phases that
-    // all workers share: first each expands its part of the chunk's positions into candidates
-    // sorted by shard, then each files its own shard's candidates. No table is shared between
-    // threads, and the result does not depend on timing.
+    // One shard and one worker per core, in a power of two of them, eight at most. A bucket goes in
+    // chunks, each chunk in two phases that all workers share: first each expands its part of the
+    // chunk's positions into candidates sorted by shard, then each files its own shard's
+    // candidates. No table is shared between threads, and the result does not depend on timing.
     int shardOf(std::uint64_t hash) const {
         return shardBits_ == 0 ? 0 : static_cast<int>(hash >> (64 - shardBits_));
     }

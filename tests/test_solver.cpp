@@ -244,8 +244,8 @@ int referenceOptimum(const Puzzle& puzzle, Metric metric) {
 
 } // namespace
 
-// The fast search (runs expanded whole, mirror images merged, a look one step ahead) finds the
-// same optimum as the plain search, on every level small enough for the plain one.
+// The fast search (best first by a lower bound, runs expanded whole, mirror images merged) finds
+// the same optimum as the plain search, on every level small enough for the plain one.
 TEST(SolverSearch, FindsTheOptimumOfAPlainSearch) {
     for (int level : {1, 3, 4, 5, 6, 7}) {
         SCOPED_TRACE("level " + std::to_string(level));

@@ -409,7 +409,7 @@ constexpr bool addressSanitizer = false;
 constexpr bool addressSanitizer = false;
 #endif
 
-// Where the system's memory ends before the bound: a message, status 1, no abort.
+// Where the system's memory ends before the memory limit: a message, status 1, no abort.
 TEST(SolverCommandLine, SystemMemoryThatRunsOutGetsAMessage) {
     if (addressSanitizer)
         GTEST_SKIP() << "the address sanitizer's shadow memory needs more than the limit";

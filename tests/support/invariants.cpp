@@ -15,8 +15,8 @@ Snapshot::Snapshot(const Form1& form)
     }
 }
 
-std::array<Rgb, 36> colorCounts(const Form1& form) {
-    std::array<Rgb, 36> colors{};
+std::array<Rgb, playCells> colorCounts(const Form1& form) {
+    std::array<Rgb, playCells> colors{};
     for (int i = 0; i < playCells; ++i)
         colors[i] = form.Grid(i).backColor.value_or(-1);
     std::sort(colors.begin(), colors.end());
@@ -30,7 +30,7 @@ void InvariantChecker::before(const Form1& form) {
         counts_ = colorCounts(form);
         for (int i = 0; i < playCells; ++i) {
             walls_[i] = form.Grid(i).backColor == wallColor;
-            char ch = Form1::goalLayout(level_, i / 6)[i % 6];
+            char ch = Form1::goalLayout(level_, rowOf(i))[static_cast<std::size_t>(columnOf(i))];
             for (const auto& entry : palette)
                 if (entry.character[0] == ch)
                     goalColor_[i] = entry.color;
@@ -113,7 +113,7 @@ std::string InvariantChecker::selection(const Form1& form) {
         }
     if (marked == 0)
         return {};
-    std::array<bool, 36> piece{};
+    std::array<bool, playCells> piece{};
     int size = fill(form, first, piece);
     for (int i = 0; i < playCells; ++i)
         if ((form.Grid(i).borderStyle != 0) != piece[i])
@@ -121,20 +121,20 @@ std::string InvariantChecker::selection(const Form1& form) {
     return size == marked ? std::string{} : "marks are not one whole piece";
 }
 
-int InvariantChecker::fill(const Form1& form, int p, std::array<bool, 36>& piece) {
+int InvariantChecker::fill(const Form1& form, int p, std::array<bool, playCells>& piece) {
     piece[p] = true;
-    int size = 1, r = p / 6, c = p % 6;
+    int size = 1, r = rowOf(p), c = columnOf(p);
     auto joins = [&](int q) {
         return !piece[q] && form.Grid(q).backColor == form.Grid(p).backColor;
     };
-    if (c < 5 && joins(p + 1))
+    if (c < boardSide - 1 && joins(p + 1))
         size += fill(form, p + 1, piece);
     if (c > 0 && joins(p - 1))
         size += fill(form, p - 1, piece);
-    if (r < 5 && joins(p + 6))
-        size += fill(form, p + 6, piece);
-    if (r > 0 && joins(p - 6))
-        size += fill(form, p - 6, piece);
+    if (r < boardSide - 1 && joins(p + boardSide))
+        size += fill(form, p + boardSide, piece);
+    if (r > 0 && joins(p - boardSide))
+        size += fill(form, p - boardSide, piece);
     return size;
 }
 

@@ -25,7 +25,7 @@ struct Snapshot {
 };
 
 // The play board's colors, sorted: equal whenever every colour keeps its number of cells.
-std::array<Rgb, 36> colorCounts(const Form1& form);
+std::array<Rgb, playCells> colorCounts(const Form1& form);
 
 class InvariantChecker {
 public:
@@ -43,16 +43,16 @@ private:
 
     // The marked cells are none, or exactly one whole piece.
     static std::string selection(const Form1& form);
-    static int fill(const Form1& form, int p, std::array<bool, 36>& piece);
+    static int fill(const Form1& form, int p, std::array<bool, playCells>& piece);
 
     std::optional<Snapshot> previous_;
     bool wasSolved_ = false;
     int loads_ = -1;
     int level_ = 0;
-    std::array<Rgb, 36> counts_{};
-    std::array<Rgb, 36> goalColor_{};
-    std::array<bool, 36> wildcard_{};
-    std::array<bool, 36> walls_{};
+    std::array<Rgb, playCells> counts_{};
+    std::array<Rgb, playCells> goalColor_{};
+    std::array<bool, playCells> wildcard_{};
+    std::array<bool, playCells> walls_{};
     int lastCount_ = 0;
 };
 

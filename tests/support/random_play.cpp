@@ -5,15 +5,15 @@
 
 namespace nudgeboard::testing {
 
-static std::array<Rgb, 36> playColors(const Form1& form) {
-    std::array<Rgb, 36> colors{};
-    for (int i = 0; i < 36; ++i)
+static std::array<Rgb, playCells> playColors(const Form1& form) {
+    std::array<Rgb, playCells> colors{};
+    for (int i = 0; i < playCells; ++i)
         colors[static_cast<std::size_t>(i)] = form.Grid(i).backColor.value_or(-1);
     return colors;
 }
 
 static bool anyMarked(const Form1& form) {
-    for (int i = 0; i < 36; ++i)
+    for (int i = 0; i < playCells; ++i)
         if (form.Grid(i).borderStyle == 1)
             return true;
     return false;
