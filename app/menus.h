@@ -4,14 +4,9 @@
 // windows keep their toolkits' own menus, which walk the same way.
 #pragma once
 
-namespace nudgeboard {
+#include "app/keys.h"
 
-// Key codes the menus read besides the arrows (Windows virtual-key codes, as everywhere).
-constexpr int vkReturn = 13;
-constexpr int vkEscape = 27;
-constexpr int vkAlt = 18;
-constexpr int vkSpace = 32;
-constexpr int vkF10 = 121;
+namespace nudgeboard {
 
 class MenuWalk {
 public:

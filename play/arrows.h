@@ -2,17 +2,12 @@
 #pragma once
 
 #include "app/geometry.h"
+#include "app/keys.h"
 
 #include <array>
 #include <string_view>
 
 namespace nudgeboard {
-
-// Windows virtual-key codes, whatever the platform: front ends translate their own keys.
-constexpr int vkLeft = 37;
-constexpr int vkUp = 38;
-constexpr int vkRight = 39;
-constexpr int vkDown = 40;
 
 struct Arrow {
     int keyCode;
