@@ -8,6 +8,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <cmath>
+#include <optional>
 
 namespace nudgeboard {
 
@@ -122,6 +123,9 @@ void BoardWidget::paintEvent(QPaintEvent* event) {
     painter.setTransform(device);
     QRect exposed = device.inverted().mapRect(QRectF(event->rect())).toAlignedRect();
     const BoardPicture picture = boardPicture(*form_, dpi());
+    // Every cell is a copy of cell 0, so one font serves them all: made once a paint.
+    std::optional<Font> captionFont;
+    QFont font;
     for (const PaintedCell& c : picture.cells()) {
         QRect r = toQRect(c.rect);
         if (!r.intersects(exposed))
@@ -132,7 +136,11 @@ void BoardWidget::paintEvent(QPaintEvent* event) {
             painter.save();
             painter.resetTransform();
             painter.setPen(toQColor(c.captionColor));
-            painter.setFont(toQFont(*c.font));
+            if (captionFont != *c.font) {
+                captionFont = *c.font;
+                font = toQFont(*c.font);
+            }
+            painter.setFont(font);
             painter.drawText(device.mapRect(QRectF(r)), Qt::AlignCenter, toQString(c.caption));
             painter.restore();
         }

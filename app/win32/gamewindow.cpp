@@ -475,8 +475,8 @@ LRESULT GameWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         return labelColors(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam), wParam,
                            lParam);
     case WM_KEYDOWN:
-        strokes_.pressed(
-            static_cast<int>(wParam)); // a held key repeats its press: still one stroke
+        // A held key repeats its press: still one stroke.
+        strokes_.pressed(static_cast<int>(wParam));
         return 0;
     case WM_KEYUP:
         keyUp(wParam);
