@@ -1,4 +1,4 @@
-// The pattern bound: choosing its pieces and measuring their table breadth-first from the goal.
+// Pattern tables measured breadth-first from the goal, and the pattern bound that chooses one.
 #include "solver/pattern.h"
 
 #include <algorithm>
@@ -8,37 +8,44 @@
 
 namespace nudgeboard::solver {
 
-PatternBound::PatternBound(const Puzzle& puzzle, std::size_t maxEntries)
-    : puzzle_(puzzle), in_(static_cast<std::size_t>(puzzle.pieceCount()), 0),
-      place_(static_cast<std::size_t>(puzzle.pieceCount())),
-      weight_(static_cast<std::size_t>(puzzle.pieceCount())) {
-    std::vector<int> places = numberPlaces();
-    std::size_t entries = choosePieces(places, maxEntries);
-    if (pattern_.size() < 2) {
-        pattern_.clear(); // one piece alone is no better than its own fewest slides
-        return;
-    }
-    std::uint32_t radix = 1;
-    for (int k : pattern_) {
-        in_[k] = 1;
-        for (int a = 0; a < playCells; ++a)
-            weight_[k][a] = place_[k][a] * radix;
-        radix *= static_cast<std::uint32_t>(places[k]);
-    }
-    distance_.assign(entries, Puzzle::never);
-    measure();
+namespace {
+
+// How many anchors piece k fits at between the walls.
+int placeCount(const Puzzle& puzzle, int k) {
+    int places = 0;
+    for (int a = 0; a < playCells; ++a)
+        places += puzzle.piece(k).fitsAt(a, puzzle.walls());
+    return places;
 }
 
-std::vector<int> PatternBound::numberPlaces() {
-    int n = puzzle_.pieceCount();
-    std::vector<int> places(static_cast<std::size_t>(n), 0);
-    for (int k = 0; k < n; ++k) {
-        place_[k].fill(0);
-        for (int a = 0; a < playCells; ++a)
-            if (puzzle_.piece(k).fitsAt(a, puzzle_.walls()))
-                place_[k][a] = static_cast<std::uint32_t>(places[k]++);
+} // namespace
+
+std::size_t PatternTable::sizeFor(const Puzzle& puzzle, const std::vector<int>& pieces,
+                                  std::size_t most) {
+    std::size_t size = 1;
+    for (int k : pieces) {
+        auto places = static_cast<std::size_t>(placeCount(puzzle, k));
+        if (places == 0 || size > most / places)
+            return 0;
+        size *= places;
     }
-    return places;
+    return size;
+}
+
+PatternTable::PatternTable(const Puzzle& puzzle, std::vector<int> pieces)
+    : puzzle_(puzzle), pieces_(std::move(pieces)),
+      in_(static_cast<std::size_t>(puzzle.pieceCount()), 0),
+      weight_(static_cast<std::size_t>(puzzle.pieceCount())) {
+    std::uint32_t radix = 1;
+    for (int k : pieces_) {
+        in_[k] = 1;
+        std::uint32_t place = 0;
+        for (int a = 0; a < playCells; ++a)
+            weight_[k][a] = puzzle.piece(k).fitsAt(a, puzzle.walls()) ? radix * place++ : 0;
+        radix *= place;
+    }
+    distance_.assign(radix, Puzzle::never);
+    measure();
 }
 
 namespace {
@@ -55,49 +62,48 @@ std::vector<int> groupOrder(const Puzzle& puzzle, const std::vector<std::vector<
     return order;
 }
 
-} // namespace
-
-std::size_t PatternBound::choosePieces(const std::vector<int>& places, std::size_t maxEntries) {
-    std::vector<std::vector<int>> members(static_cast<std::size_t>(puzzle_.groupCount()));
-    for (int k = 0; k < puzzle_.pieceCount(); ++k)
-        members[puzzle_.piece(k).group].push_back(k);
-    // The table's size with the groups of `set` added to `entries`, or 0 past the limit.
-    auto grown = [&](std::size_t entries, const std::vector<int>& set) -> std::size_t {
-        for (int h : set)
-            for (int k : members[h]) {
-                if (places[k] == 0 || entries > maxEntries / static_cast<std::size_t>(places[k]))
-                    return 0;
-                entries *= static_cast<std::size_t>(places[k]);
-            }
-        return entries;
-    };
+// The pattern's pieces: whole groups, in groupOrder, while the table stays within `maxEntries`.
+std::vector<int> choosePieces(const Puzzle& puzzle, std::size_t maxEntries) {
+    std::vector<std::vector<int>> members(static_cast<std::size_t>(puzzle.groupCount()));
+    for (int k = 0; k < puzzle.pieceCount(); ++k)
+        members[puzzle.piece(k).group].push_back(k);
     std::vector<bool> taken(members.size(), false);
-    std::size_t entries = 1;
-    for (int g : groupOrder(puzzle_, members)) {
+    std::vector<int> chosen;
+    for (int g : groupOrder(puzzle, members)) {
         if (taken[g])
             continue;
         std::vector<int> set{g};
-        if (puzzle_.mirrorSymmetric() && puzzle_.mirrorGroupOf(g) != g)
-            set.push_back(puzzle_.mirrorGroupOf(g));
-        if (std::size_t size = grown(entries, set)) {
-            entries = size;
+        if (puzzle.mirrorSymmetric() && puzzle.mirrorGroupOf(g) != g)
+            set.push_back(puzzle.mirrorGroupOf(g));
+        std::vector<int> more = chosen;
+        for (int h : set)
+            more.insert(more.end(), members[h].begin(), members[h].end());
+        if (PatternTable::sizeFor(puzzle, more, maxEntries) != 0) {
+            chosen = std::move(more);
             for (int h : set)
                 taken[h] = true;
         }
     }
-    for (int k = 0; k < puzzle_.pieceCount(); ++k)
-        if (taken[puzzle_.piece(k).group])
-            pattern_.push_back(k);
-    return entries;
+    std::sort(chosen.begin(), chosen.end());
+    return chosen;
+}
+
+} // namespace
+
+PatternBound::PatternBound(const Puzzle& puzzle, std::size_t maxEntries) : puzzle_(puzzle) {
+    std::vector<int> pattern = choosePieces(puzzle, maxEntries);
+    // One piece alone is no better than its own fewest slides.
+    if (pattern.size() >= 2)
+        table_.emplace(puzzle, std::move(pattern));
 }
 
 // The breadth-first sweep over the table: each queued table place comes with its pieces'
 // anchors, n to a place, in `seats`, and `at` holds the anchors of the place at hand.
-struct PatternBound::Sweep {
-    explicit Sweep(const PatternBound& measured)
-        : bound(measured), n(measured.pattern_.size()), at(n), masks(n) {}
+struct PatternTable::Sweep {
+    explicit Sweep(const PatternTable& measured)
+        : bound(measured), n(measured.pieces_.size()), at(n), masks(n) {}
 
-    const PatternBound& bound;
+    const PatternTable& bound;
     std::size_t n;
     std::vector<std::uint32_t, BigAllocator<std::uint32_t>> queue;
     std::vector<std::uint8_t, BigAllocator<std::uint8_t>> seats;
@@ -109,7 +115,7 @@ struct PatternBound::Sweep {
         Mask all = 0;
         std::size_t index = 0;
         for (std::size_t i = 0; i < n; ++i) {
-            int k = bound.pattern_[i];
+            int k = bound.pieces_[i];
             masks[i] = bound.puzzle_.piece(k).shape << at[i];
             if ((all & masks[i]) != 0)
                 return std::nullopt;
@@ -127,13 +133,13 @@ struct PatternBound::Sweep {
     }
 };
 
-void PatternBound::measure() {
-    std::size_t n = pattern_.size();
+void PatternTable::measure() {
+    std::size_t n = pieces_.size();
     // Breadth-first from every place where each chosen piece stands as the goal wants it.
     std::vector<std::vector<int>> accepted(n);
     for (std::size_t i = 0; i < n; ++i) {
         for (int a = 0; a < playCells; ++a)
-            if (puzzle_.slidesToGoal(pattern_[i], a) == 0)
+            if (puzzle_.slidesToGoal(pieces_[i], a) == 0)
                 accepted[i].push_back(a);
         if (accepted[i].empty())
             return; // no goal: every place stays at Puzzle::never
@@ -153,8 +159,8 @@ void PatternBound::measure() {
 }
 
 // Queues every table place one slide of one chosen piece away from the sweep's place `head`.
-void PatternBound::expand(Sweep& sweep, std::size_t head) {
-    std::size_t n = pattern_.size();
+void PatternTable::expand(Sweep& sweep, std::size_t head) {
+    std::size_t n = pieces_.size();
     std::size_t index = sweep.queue[head];
     for (std::size_t i = 0; i < n; ++i)
         sweep.at[i] = sweep.seats[head * n + i];
@@ -164,7 +170,7 @@ void PatternBound::expand(Sweep& sweep, std::size_t head) {
         all |= m;
     auto next = static_cast<std::uint8_t>(std::min(distance_[index] + 1, Puzzle::never - 1));
     for (std::size_t i = 0; i < n; ++i) {
-        int k = pattern_[i], from = sweep.at[i];
+        int k = pieces_[i], from = sweep.at[i];
         for (int d = 0; d < directionCount; ++d) {
             if (!slideAllowed(sweep.masks[i], all & ~sweep.masks[i], d))
                 continue;
@@ -181,17 +187,17 @@ void PatternBound::expand(Sweep& sweep, std::size_t head) {
 int PatternBound::of(const Position& p, std::size_t index) const {
     int bound = 0;
     for (int k = 0; k < puzzle_.pieceCount(); ++k) {
-        if (in_[k])
+        if (table_ && table_->holds(k))
             continue;
         int slides = puzzle_.slidesToGoal(k, p.anchor[k]);
         if (slides == Puzzle::never)
             return Puzzle::never;
         bound += slides;
     }
-    if (!pattern_.empty()) {
-        if (distance_[index] == Puzzle::never)
+    if (table_) {
+        if (table_->distance(index) == Puzzle::never)
             return Puzzle::never;
-        bound += distance_[index];
+        bound += table_->distance(index);
     }
     return bound;
 }
