@@ -13,6 +13,12 @@
 
 namespace nudgeboard::solver {
 
+// One member per core the machine reports, `most` at most, one if it reports none.
+inline int workersForMachine(int most = 8) {
+    auto cores = static_cast<int>(std::thread::hardware_concurrency());
+    return cores < 1 ? 1 : cores < most ? cores : most;
+}
+
 class Crew {
 public:
     // Fewer members if the system will not start more threads.

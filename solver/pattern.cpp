@@ -45,7 +45,10 @@ PatternTable::PatternTable(const Puzzle& puzzle, std::vector<int> pieces)
         radix *= place;
     }
     distance_.assign(radix, Puzzle::never);
-    measure();
+    if (puzzle.isTilePuzzle())
+        measureTiles();
+    else
+        measure();
 }
 
 namespace {
@@ -162,24 +165,141 @@ void PatternTable::measure() {
 void PatternTable::expand(Sweep& sweep, std::size_t head) {
     std::size_t n = pieces_.size();
     std::size_t index = sweep.queue[head];
-    for (std::size_t i = 0; i < n; ++i)
-        sweep.at[i] = sweep.seats[head * n + i];
-    sweep.settle();
+    std::array<std::uint8_t, maxPieces> at{};
+    std::array<Mask, maxPieces> masks{};
     Mask all = puzzle_.walls();
-    for (Mask m : sweep.masks)
-        all |= m;
+    for (std::size_t i = 0; i < n; ++i) {
+        at[i] = sweep.seats[head * n + i];
+        masks[i] = puzzle_.piece(pieces_[i]).shape << at[i];
+        all |= masks[i];
+    }
     auto next = static_cast<std::uint8_t>(std::min(distance_[index] + 1, Puzzle::never - 1));
     for (std::size_t i = 0; i < n; ++i) {
-        int k = pieces_[i], from = sweep.at[i];
+        const auto& weight = weight_[pieces_[i]];
+        int from = at[i];
+        Mask others = all & ~masks[i];
         for (int d = 0; d < directionCount; ++d) {
-            if (!slideAllowed(sweep.masks[i], all & ~sweep.masks[i], d))
+            if (!slideAllowed(masks[i], others, d))
                 continue;
-            std::size_t to = index - weight_[k][from] + weight_[k][from + cellOffset[d]];
-            if (distance_[to] != Puzzle::never)
+            int to = from + cellOffset[d];
+            std::size_t place = index - weight[from] + weight[to];
+            if (distance_[place] != Puzzle::never)
                 continue;
-            sweep.at[i] = from + cellOffset[d];
-            sweep.enqueue(distance_, to, next);
-            sweep.at[i] = from;
+            distance_[place] = next;
+            sweep.queue.push_back(static_cast<std::uint32_t>(place));
+            at[i] = static_cast<std::uint8_t>(to);
+            sweep.seats.insert(sweep.seats.end(), at.begin(), at.begin() + static_cast<long>(n));
+            at[i] = static_cast<std::uint8_t>(from);
+        }
+    }
+}
+
+namespace {
+
+// The squares of `open` that `from` reaches through open squares.
+Mask flood(Mask from, Mask open) {
+    for (Mask m = from;;) {
+        Mask grown = (m | besideOf(m)) & open;
+        if (grown == m)
+            return m;
+        m = grown;
+    }
+}
+
+} // namespace
+
+void PatternTable::measureTiles() {
+    std::size_t n = pieces_.size();
+    Mask open = boardCells & ~puzzle_.walls();
+    std::vector<std::uint8_t> at(n);
+    Mask tiles = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        int goals = 0;
+        for (int a = 0; a < playCells; ++a)
+            if (puzzle_.slidesToGoal(pieces_[i], a) == 0)
+                at[i] = static_cast<std::uint8_t>(a), ++goals;
+        if (goals != 1)
+            return measure(); // a goal with a choice of squares: the plainer table
+        tiles |= Mask{1} << at[i];
+    }
+    // The empty square's squares are kept from the lowest open square on, in 32 bits where they
+    // fit: the table's sweep spends most of its time fetching them.
+    int low = std::countr_zero(open);
+    if (std::bit_width(open >> low) <= 32)
+        measureTiles<std::uint32_t>(at, tiles, low);
+    else
+        measureTiles<Mask>(at, tiles, low);
+}
+
+template <class Squares>
+void PatternTable::measureTiles(std::vector<std::uint8_t>& at, Mask tiles, int low) {
+    std::size_t n = pieces_.size();
+    Mask open = boardCells & ~puzzle_.walls();
+    // By place, the squares where the empty square has been at the fewest slides; by visit, the
+    // place, the squares the empty square wanders (the table's pieces stand still) and, n to a
+    // visit in `seats`, the pieces' anchors.
+    std::vector<Squares, BigAllocator<Squares>> reached(distance_.size(), 0);
+    std::vector<std::pair<std::uint32_t, Squares>,
+                BigAllocator<std::pair<std::uint32_t, Squares>>>
+        queue;
+    std::vector<std::uint8_t, BigAllocator<std::uint8_t>> seats;
+    // Most places are visited about once: room for that many, touched only as it fills.
+    queue.reserve(distance_.size());
+    seats.reserve(distance_.size() * n);
+    auto visit = [&](std::size_t place, Mask wander, std::uint8_t steps) {
+        auto squares = static_cast<Squares>(wander >> low);
+        reached[place] |= squares;
+        distance_[place] = std::min(distance_[place], steps);
+        queue.emplace_back(static_cast<std::uint32_t>(place), squares);
+        seats.insert(seats.end(), at.begin(), at.end());
+    };
+    std::size_t goal = 0;
+    for (std::size_t i = 0; i < n; ++i)
+        goal += weight_[pieces_[i]][at[i]];
+    for (Mask left = open & ~tiles; left != 0;) {
+        Mask wander = flood(left & -left, open & ~tiles);
+        visit(goal, wander, 0);
+        left &= ~wander;
+    }
+    for (std::size_t head = 0; head < queue.size(); ++head) {
+        std::size_t place = queue[head].first;
+        Mask wander = Mask{queue[head].second} << low;
+        std::copy_n(seats.begin() + static_cast<long>(head * n), n, at.begin());
+        tiles = 0;
+        for (std::uint8_t a : at)
+            tiles |= Mask{1} << a;
+        auto next = static_cast<std::uint8_t>(std::min(distance_[place] + 1, Puzzle::never - 1));
+        // Every slide first, their places fetched together: nearly every fetch misses the cache.
+        struct Slide {
+            std::size_t i;
+            int to;
+            std::size_t moved;
+        };
+        std::array<Slide, maxPieces * directionCount> slides;
+        std::size_t count = 0;
+        for (std::size_t i = 0; i < n; ++i) {
+            int from = at[i];
+            const auto& weight = weight_[pieces_[i]];
+            for (int d = 0; d < directionCount; ++d) {
+                if (!slideAllowed(Mask{1} << from, ~wander & boardCells, d))
+                    continue; // the empty square cannot get there
+                int to = from + cellOffset[d];
+                std::size_t moved = place - weight[from] + weight[to];
+#if defined(__GNUC__)
+                __builtin_prefetch(&reached[moved]);
+#endif
+                slides[count++] = {i, to, moved};
+            }
+        }
+        for (std::size_t j = 0; j < count; ++j) {
+            auto [i, to, moved] = slides[j];
+            int from = at[i];
+            if ((reached[moved] >> (from - low)) & 1)
+                continue;
+            Mask piece = Mask{1} << from;
+            at[i] = static_cast<std::uint8_t>(to);
+            visit(moved, flood(piece, (open & ~tiles & ~(Mask{1} << to)) | piece), next);
+            at[i] = static_cast<std::uint8_t>(from);
         }
     }
 }

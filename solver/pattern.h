@@ -13,9 +13,12 @@
 namespace nudgeboard::solver {
 
 // The fewest slides a set of pieces needs, among themselves and between the walls, to stand where
-// the goal wants them, for every place they can take: measured breadth-first from the goal. A
-// place is a mixed-radix number, one digit per piece, the digit the piece's anchor numbered among
-// the anchors where it fits.
+// the goal wants them, for every place they can take: measured breadth-first from the goal, the
+// other pieces lifted off the board. In a tile puzzle the others stay and move for free, but a
+// table piece slides only into the one empty square, which then lies where the piece was: the
+// empty square wanders among the others, not through the table's pieces, and the table keeps the
+// fewest over the empty square's places. A place is a mixed-radix number, one digit per piece,
+// the digit the piece's anchor numbered among the anchors where it fits.
 class PatternTable {
 public:
     PatternTable(const Puzzle& puzzle, std::vector<int> pieces);
@@ -38,6 +41,8 @@ private:
     struct Sweep;
     void measure();
     void expand(Sweep& sweep, std::size_t head);
+    void measureTiles();
+    template <class Squares> void measureTiles(std::vector<std::uint8_t>& at, Mask tiles, int low);
 
     const Puzzle& puzzle_;
     std::vector<int> pieces_;

@@ -488,4 +488,11 @@ int Puzzle::clickCell(const Position& p, int k) const {
     return std::countr_zero(maskOf(p, k));
 }
 
+bool Puzzle::isTilePuzzle() const {
+    for (const Piece& piece : pieces_)
+        if (std::popcount(piece.shape) != 1)
+            return false;
+    return std::popcount(boardCells & ~walls_) == pieceCount() + 1;
+}
+
 } // namespace nudgeboard::solver

@@ -108,6 +108,11 @@ public:
     // Whether every goal square can match at all: a wall where the goal has one, a piece of each
     // colour it names.
     bool goalReachable() const { return goalReachable_; }
+    // A sliding-tile puzzle: every piece one square, and one empty square. A piece then never
+    // slides twice in a row on a shortest solution (the second slide would take it back), so
+    // fewest counted moves and fewest slides are one and the same, and no two orders of slides
+    // meet in one position on a shortest path.
+    bool isTilePuzzle() const;
     // The fewest slides piece k needs from anchor a, with nothing but the walls in its way, to
     // stand where the goal wants it: covering its goal squares, off the squares the goal wants
     // empty or gives to another piece. `never` if no such place can be reached.

@@ -15,6 +15,7 @@
 #include "solver/search.h"
 #include "solver/bigalloc.h"
 #include "solver/crew.h"
+#include "solver/deepening.h"
 #include "solver/pattern.h"
 #include "solver/steps.h"
 
@@ -565,12 +566,19 @@ Solution Search::run() {
     return out;
 }
 
+// The search that suits a region: deepening for a tile puzzle, best first otherwise.
+Solution solveRegion(const Puzzle& puzzle, Metric metric, const Limits& limits) {
+    if (puzzle.isTilePuzzle())
+        return deepen(puzzle, metric, limits);
+    return Search(puzzle, metric, limits).run();
+}
+
 } // namespace
 
 Solution solve(const Puzzle& puzzle, Metric metric, const Limits& limits) {
     Puzzle::Regions regions = puzzle.regions();
     if (!regions.impossible && regions.parts.empty())
-        return Search(puzzle, metric, limits).run();
+        return solveRegion(puzzle, metric, limits);
     // Regions no piece can leave solve one after the other; the smallest first, so that one
     // with no solution ends the search soonest.
     Solution out;
@@ -586,7 +594,7 @@ Solution solve(const Puzzle& puzzle, Metric metric, const Limits& limits) {
     for (const Puzzle* part : parts) {
         Limits left = limits;
         left.maxSeconds = limits.maxSeconds - out.seconds;
-        Solution s = Search(*part, metric, left).run();
+        Solution s = solveRegion(*part, metric, left);
         out.states += s.states;
         out.seconds += s.seconds;
         out.peakBytes = std::max(out.peakBytes, s.peakBytes);

@@ -1,0 +1,707 @@
+// Depth first to a limit on depth plus bound, the limit raised to the least value that passed it
+// until a goal lies within it (IDA*). The first goal found within the limit is an optimum, since
+// the bound never overestimates and every path within the limit is tried.
+#include "solver/deepening.h"
+#include "solver/bigalloc.h"
+#include "solver/crew.h"
+#include "solver/pattern.h"
+#include "solver/steps.h"
+
+#include <algorithm>
+#include <atomic>
+#include <memory>
+#include <bit>
+#include <chrono>
+#include <cstdlib>
+#include <cstdio>
+#include <limits>
+#include <optional>
+
+namespace nudgeboard::solver {
+
+namespace {
+
+constexpr int noPiece = -1;
+// The deepest path followed, as for the best-first search.
+constexpr int deepest = 65535;
+// A pattern table holds at most this many places: 1 MiB, the three tables of the 15-puzzle
+// measured in a few hundredths of a second.
+constexpr std::size_t tableSize = std::size_t{1} << 20;
+// No depth plus bound met past the limit yet.
+constexpr int unbounded = std::numeric_limits<int>::max();
+
+// The anchor where the goal wants piece k, if it wants it at exactly one.
+std::optional<int> goalAnchor(const Puzzle& puzzle, int k) {
+    std::optional<int> at;
+    for (int a = 0; a < playCells; ++a)
+        if (puzzle.slidesToGoal(k, a) == 0) {
+            if (at)
+                return std::nullopt;
+            at = a;
+        }
+    return at;
+}
+
+// Groups of the pieces the goal places, each table within tableSize: each group grown from the
+// first piece left in reading order of goal squares by the piece whose goal lies nearest the
+// group's, so that a table covers pieces that get in each other's way.
+std::vector<std::vector<int>> tableGroups(const Puzzle& puzzle) {
+    std::vector<std::pair<int, int>> left; // goal anchor, piece
+    for (int k = 0; k < puzzle.pieceCount(); ++k)
+        if (puzzle.piece(k).inGoal)
+            if (auto a = goalAnchor(puzzle, k))
+                left.emplace_back(*a, k);
+    std::sort(left.begin(), left.end());
+    auto apart = [](int a, int b) {
+        return std::abs(rowOf(a) - rowOf(b)) + std::abs(columnOf(a) - columnOf(b));
+    };
+    std::vector<std::vector<int>> groups;
+    while (!left.empty()) {
+        std::vector<std::pair<int, int>> group{left.front()};
+        left.erase(left.begin());
+        for (;;) {
+            auto nearest = left.end();
+            int best = std::numeric_limits<int>::max();
+            for (auto it = left.begin(); it != left.end(); ++it)
+                for (auto [a, k] : group)
+                    if (apart(it->first, a) < best) {
+                        best = apart(it->first, a);
+                        nearest = it;
+                    }
+            if (nearest == left.end())
+                break;
+            std::vector<int> pieces{nearest->second};
+            for (auto [a, k] : group)
+                pieces.push_back(k);
+            if (PatternTable::sizeFor(puzzle, pieces, tableSize) == 0)
+                break;
+            group.push_back(*nearest);
+            left.erase(nearest);
+        }
+        if (group.size() < 2)
+            continue; // one piece alone is no better than its own fewest slides
+        std::vector<int> pieces;
+        for (auto [a, k] : group)
+            pieces.push_back(k);
+        std::sort(pieces.begin(), pieces.end());
+        groups.push_back(std::move(pieces));
+    }
+    return groups;
+}
+
+// A symmetry of a tile puzzle: a turn or flip of the board that maps the walls onto the walls and
+// the goal onto itself, each tile's goal square onto another tile's. A position and its image
+// then lie equally far from the goal, and both bounds hold.
+struct Symmetry {
+    std::array<int, playCells> square{};   // where each square goes
+    std::array<int, maxPieces> piece{};    // the tile whose goal square is the image of k's
+};
+
+std::optional<Symmetry> tileSymmetry(const Puzzle& puzzle) {
+    if (!puzzle.isTilePuzzle())
+        return std::nullopt;
+    std::array<int, maxPieces> goal{};
+    std::array<int, playCells> goalOf{}; // the tile the goal puts on a square, noPiece if none
+    goalOf.fill(noPiece);
+    for (int k = 0; k < puzzle.pieceCount(); ++k) {
+        std::optional<int> g = goalAnchor(puzzle, k);
+        if (!g)
+            return std::nullopt;
+        goal[k] = *g;
+        goalOf[*g] = k;
+    }
+    // The open squares' bounding box, turned or flipped about its centre.
+    Mask open = boardCells & ~puzzle.walls();
+    int top = playCells, bottom = 0, left = boardSide, right = 0;
+    for (int c = 0; c < playCells; ++c)
+        if ((open >> c) & 1) {
+            top = std::min(top, rowOf(c)), bottom = std::max(bottom, rowOf(c));
+            left = std::min(left, columnOf(c)), right = std::max(right, columnOf(c));
+        }
+    for (int t = 1; t < 8; ++t) {
+        bool turns = (t & 4) != 0; // rows become columns
+        if (turns && bottom - top != right - left)
+            continue;
+        Symmetry s;
+        bool fits = true;
+        for (int c = 0; c < playCells && fits; ++c) {
+            if (!((open >> c) & 1))
+                continue;
+            int r = rowOf(c) - top, col = columnOf(c) - left;
+            if (turns)
+                std::swap(r, col);
+            if (t & 1)
+                r = bottom - top - r;
+            if (t & 2)
+                col = right - left - col;
+            s.square[c] = cellIndex(top + r, left + col);
+            fits = ((open >> s.square[c]) & 1) && (goalOf[c] == noPiece) ==
+                                                      (goalOf[s.square[c]] == noPiece);
+        }
+        if (!fits)
+            continue;
+        for (int k = 0; k < puzzle.pieceCount(); ++k)
+            s.piece[k] = goalOf[s.square[goal[k]]];
+        return s;
+    }
+    return std::nullopt;
+}
+
+// The lower bound, kept up to date along the path: under Metric::Slides the sum of the pattern
+// tables and each other piece's own fewest slides, and for a symmetric tile puzzle the larger of
+// that and the same for the position's image; under Metric::Moves one run for each piece not yet
+// where the goal wants it.
+class PathBound {
+public:
+    // The tables are measured on the crew, one table to a member at a time.
+    PathBound(const Puzzle& puzzle, Metric metric, Crew& crew)
+        : puzzle_(puzzle), metric_(metric),
+          tables_(std::make_shared<std::vector<std::optional<PatternTable>>>()) {
+        tableOf_.fill(-1);
+        if (metric == Metric::Moves)
+            return;
+        std::vector<std::vector<int>> groups = tableGroups(puzzle);
+        for (std::size_t t = 0; t < groups.size(); ++t)
+            for (int k : groups[t])
+                tableOf_[k] = static_cast<int>(t);
+        tables_->resize(groups.size());
+        crew.run(static_cast<int>(groups.size()), [&](int t) {
+            auto i = static_cast<std::size_t>(t);
+            (*tables_)[i].emplace(puzzle, std::move(groups[i]));
+        });
+        symmetry_ = tileSymmetry(puzzle);
+    }
+
+    // Starts at p; false if no goal is in reach from it.
+    bool reset(const Position& p) {
+        sides_[0] = sideOf(p);
+        value_ = sides_[0].value;
+        if (symmetry_) {
+            Position image = p;
+            for (int k = 0; k < puzzle_.pieceCount(); ++k)
+                image.anchor[symmetry_->piece[k]] =
+                    static_cast<std::uint8_t>(symmetry_->square[p.anchor[k]]);
+            sides_[1] = sideOf(image);
+            value_ = std::max(value_, sides_[1].value);
+        }
+        return value_ < Puzzle::never;
+    }
+
+    int value() const { return value_; }
+
+    // The bound after piece k goes from `from` to `to`: `value`, Puzzle::never if no goal is in
+    // reach then; the rest is for `apply`.
+    struct Change {
+        int value;
+        std::array<int, 2> values;
+        std::array<std::size_t, 2> places;
+    };
+    Change after(int k, int from, int to) const {
+        Change c{};
+        auto [v, place] = sideAfter(sides_[0], k, from, to);
+        c.value = c.values[0] = v;
+        c.places[0] = place;
+        if (symmetry_ && v < Puzzle::never) {
+            auto [w, image] = sideAfter(sides_[1], symmetry_->piece[k], symmetry_->square[from],
+                                        symmetry_->square[to]);
+            c.values[1] = w;
+            c.places[1] = image;
+            c.value = std::max(v, w);
+        }
+        return c;
+    }
+    // Takes the change; returns what to pass to `restore`.
+    Change apply(int k, const Change& c) {
+        Change before{value_, {}, {}};
+        before.values[0] = swapIn(sides_[0], k, c.values[0], c.places[0], before.places[0]);
+        if (symmetry_)
+            before.values[1] = swapIn(sides_[1], symmetry_->piece[k], c.values[1], c.places[1],
+                                      before.places[1]);
+        value_ = c.value;
+        return before;
+    }
+    void restore(int k, const Change& before) { apply(k, before); }
+
+    int tableCount() const { return static_cast<int>(tables_->size()); }
+    int side0() const { return sides_[0].value; }
+
+private:
+    // The bound of one position, the one on the path or its image.
+    struct Side {
+        std::array<std::size_t, maxPieces> places{}; // by table
+        std::array<std::uint8_t, maxPieces> distances{}; // the tables' entries at `places`
+        int value = 0;
+    };
+
+    Side sideOf(const Position& p) const {
+        Side side;
+        for (std::size_t t = 0; t < tables_->size(); ++t) {
+            side.places[t] = table(t).indexOf(p);
+            side.distances[t] = static_cast<std::uint8_t>(table(t).distance(side.places[t]));
+            side.value = std::min(side.value + table(t).distance(side.places[t]),
+                                  int{Puzzle::never});
+        }
+        for (int k = 0; k < puzzle_.pieceCount(); ++k)
+            if (tableOf_[k] < 0)
+                side.value = std::min(side.value + ownOf(k, p.anchor[k]), int{Puzzle::never});
+        return side;
+    }
+
+    std::pair<int, std::size_t> sideAfter(const Side& side, int k, int from, int to) const {
+        int t = tableOf_[k];
+        if (t < 0) {
+            int own = ownOf(k, to);
+            if (own == Puzzle::never)
+                return {Puzzle::never, 0};
+            return {side.value - ownOf(k, from) + own, 0};
+        }
+        auto i = static_cast<std::size_t>(t);
+        std::size_t place = table(i).moved(side.places[i], k, from, to);
+        int distance = table(i).distance(place);
+        if (distance == Puzzle::never)
+            return {Puzzle::never, place};
+        return {side.value - side.distances[i] + distance, place};
+    }
+
+    int swapIn(Side& side, int k, int value, std::size_t place, std::size_t& oldPlace) {
+        int old = side.value;
+        side.value = value;
+        if (int t = tableOf_[k]; t >= 0) {
+            auto i = static_cast<std::size_t>(t);
+            oldPlace = side.places[i];
+            side.places[i] = place;
+            side.distances[i] = static_cast<std::uint8_t>(table(i).distance(place));
+        }
+        return old;
+    }
+
+    const PatternTable& table(std::size_t t) const { return *(*tables_)[t]; }
+
+    int ownOf(int k, int anchor) const {
+        int slides = puzzle_.slidesToGoal(k, anchor);
+        if (metric_ == Metric::Slides || slides == Puzzle::never)
+            return slides;
+        return slides > 0;
+    }
+
+    const Puzzle& puzzle_;
+    Metric metric_;
+    // Shared by every copy: the divers' bounds read one set of tables.
+    std::shared_ptr<std::vector<std::optional<PatternTable>>> tables_;
+    std::array<int, maxPieces> tableOf_{};
+    std::optional<Symmetry> symmetry_;
+    std::array<Side, 2> sides_; // the path's position and its image
+    int value_ = 0;
+};
+
+// One step of the path: piece k went from anchor `from` to `to` (by one run under
+// Metric::Moves, one slide under Metric::Slides).
+struct Move {
+    int piece;
+    int from;
+    int to;
+};
+
+// What all divers share: the level, the metric, the bound's tables, the limit and the clock.
+struct Plan {
+    const Puzzle& puzzle;
+    Metric metric;
+    const Limits& limits;
+    const PathBound& bound; // as measured at the start
+    bool tiles;
+    std::chrono::steady_clock::time_point begun;
+    std::atomic<bool> stop{false}; // out of time, or the path too deep
+    std::atomic<bool> timedOut{false};
+};
+
+// One depth-first walk at a time, on one thread: the path it is on, its position and bound.
+class Diver {
+public:
+    enum class Dive { Found, Deeper, Stop };
+
+    explicit Diver(Plan& plan) : plan_(plan), position_(plan.puzzle.start()), bound_(plan.bound) {
+        if (!plan.tiles)
+            return;
+        owner_.fill(noPiece);
+        for (int k = 0; k < plan.puzzle.pieceCount(); ++k)
+            owner_[position_.anchor[k]] = static_cast<std::int8_t>(k);
+        Mask open = boardCells & ~plan.puzzle.walls();
+        empty_ = std::countr_zero(open & ~plan.puzzle.occupied(position_));
+        for (int c = 0; c < playCells; ++c)
+            for (int d = 0; d < directionCount; ++d) {
+                int from = c - cellOffset[d];
+                bool on = from >= 0 && from < playCells &&
+                          (rowOf(from) == rowOf(c) || columnOf(from) == columnOf(c)) &&
+                          ((open >> from) & 1);
+                into_[c][d] = static_cast<std::int8_t>(on ? from : -1);
+            }
+    }
+
+    // Follows `path` from the start, as `dive` would have.
+    void follow(const std::vector<Move>& path) {
+        for (const Move& m : path)
+            take(m, bound_.after(m.piece, m.from, m.to));
+    }
+    // Dives from the end of the path to depth plus bound `limit`; at depth `collectAt` it only
+    // adds the path to `collected`.
+    Dive dive(int limit, int collectAt = -1, std::vector<std::vector<Move>>* collected = nullptr) {
+        limit_ = limit;
+        collectAt_ = collectAt;
+        collected_ = collected;
+        next_ = unbounded;
+        return plan_.tiles ? diveTiles() : diveAny();
+    }
+
+    // A diver on the shared paths gives up its path once a goal is found on an earlier one.
+    void share(const std::atomic<std::size_t>* earliest, std::size_t index) {
+        earliest_ = earliest;
+        index_ = index;
+    }
+
+    const std::vector<Move>& path() const { return path_; }
+    std::uint64_t visited() const { return visited_; }
+    int next() const { return next_; }
+    int bound() const { return bound_.value(); }
+    bool reset() { return bound_.reset(position_); }
+
+private:
+    struct Taken {
+        PathBound::Change before;
+    };
+    Taken take(const Move& m, const PathBound::Change& c) {
+        Taken t{bound_.apply(m.piece, c)};
+        position_.anchor[m.piece] = static_cast<std::uint8_t>(m.to);
+        if (plan_.tiles) {
+            owner_[m.to] = static_cast<std::int8_t>(m.piece);
+            owner_[m.from] = noPiece;
+            empty_ = m.from;
+        }
+        path_.push_back(m);
+        return t;
+    }
+    void untake(const Move& m, const Taken& t) {
+        path_.pop_back();
+        if (plan_.tiles) {
+            owner_[m.from] = static_cast<std::int8_t>(m.piece);
+            owner_[m.to] = noPiece;
+            empty_ = m.to;
+        }
+        position_.anchor[m.piece] = static_cast<std::uint8_t>(m.from);
+        bound_.restore(m.piece, t.before);
+    }
+
+    // What every node checks first: the clock now and then, a goal, the depth.
+    std::optional<Dive> arrive() {
+        if (++visited_ % 65536 == 0 && (outOfTime() || overtaken()))
+            return Dive::Stop;
+        if (plan_.stop.load(std::memory_order_relaxed))
+            return Dive::Stop;
+        // A goal's bound is 0.
+        if (bound_.value() == 0 && plan_.puzzle.isGoal(position_))
+            return Dive::Found;
+        int depth = static_cast<int>(path_.size());
+        if (depth == collectAt_) {
+            collected_->push_back(path_);
+            return Dive::Deeper;
+        }
+        if (depth >= deepest) {
+            plan_.stop = true;
+            return Dive::Stop;
+        }
+        return std::nullopt;
+    }
+
+    // One step on, if it keeps depth plus bound within the limit.
+    template <class Dived> Dive step(const Move& m, Dived&& dived) {
+        PathBound::Change c = bound_.after(m.piece, m.from, m.to);
+        if (c.value == Puzzle::never)
+            return Dive::Deeper;
+        int f = static_cast<int>(path_.size()) + 1 + c.value;
+        if (f > limit_) {
+            next_ = std::min(next_, f);
+            return Dive::Deeper;
+        }
+        Taken t = take(m, c);
+        Dive result = dived();
+        if (result != Dive::Found)
+            untake(m, t);
+        return result;
+    }
+
+    Dive diveAny() {
+        if (auto end = arrive())
+            return *end;
+        const Move* last = path_.empty() ? nullptr : &path_.back();
+        // Under the game's counter the piece that moved last has had its run; a slide straight
+        // back undoes the last one.
+        int skip = plan_.metric == Metric::Moves && last ? last->piece : noPiece;
+        Dive result = Dive::Deeper;
+        Position here = position_;
+        forEachStep(plan_.puzzle, plan_.metric, here, skip, [&](int k, int to, auto&&) {
+            if (result != Dive::Deeper || (last && last->piece == k && last->from == to))
+                return;
+            result = step({k, here.anchor[k], to}, [&] { return diveAny(); });
+        });
+        return result;
+    }
+
+    // The same for a tile puzzle, each step a tile sliding into the empty square.
+    Dive diveTiles() {
+        if (auto end = arrive())
+            return *end;
+        int back = path_.empty() ? -1 : path_.back().to; // the square the last tile came from
+        int to = empty_;
+        for (int d = 0; d < directionCount; ++d) {
+            int from = into_[to][d];
+            if (from < 0 || from == back)
+                continue;
+            Dive result = step({owner_[from], from, to}, [&] { return diveTiles(); });
+            if (result != Dive::Deeper)
+                return result;
+        }
+        return Dive::Deeper;
+    }
+
+    bool overtaken() const { return earliest_ && earliest_->load() < index_; }
+
+    bool outOfTime() {
+        auto now = std::chrono::steady_clock::now();
+        double seconds = std::chrono::duration<double>(now - plan_.begun).count();
+        if (seconds >= plan_.limits.maxSeconds) {
+            plan_.timedOut = true;
+            plan_.stop = true;
+        }
+        return plan_.stop;
+    }
+
+    Plan& plan_;
+    Position position_;
+    PathBound bound_;
+    std::vector<Move> path_;
+    // For a tile puzzle: the piece on each square (noPiece where none), the empty square, and
+    // by square and direction the square whose tile slides that way into it (-1 off the board).
+    std::array<std::int8_t, playCells> owner_{};
+    int empty_ = 0;
+    std::array<std::array<std::int8_t, directionCount>, playCells> into_{};
+    int limit_ = 0; // on depth plus bound
+    int next_ = 0;  // the least depth plus bound past the limit met so far
+    int collectAt_ = -1;
+    std::vector<std::vector<Move>>* collected_ = nullptr;
+    std::uint64_t visited_ = 0;
+    const std::atomic<std::size_t>* earliest_ = nullptr;
+    std::size_t index_ = 0;
+};
+
+// A limit's paths are shared among the crew by their first steps: enough of them to keep every
+// member busy to the end.
+constexpr std::size_t pathsPerMember = 256;
+
+class Deepening {
+public:
+    Deepening(const Puzzle& puzzle, Metric metric, const Limits& limits)
+        : puzzle_(puzzle), metric_(puzzle.isTilePuzzle() ? Metric::Slides : metric),
+          limits_(limits), begun_(std::chrono::steady_clock::now()) {}
+
+    Solution run();
+
+private:
+    // One limit's dive, shared by the crew; the path to a goal if one is within the limit.
+    Diver::Dive round(Plan& plan, int limit, int& next, std::vector<Move>& found);
+    void progress(int limit);
+    void list(const std::vector<Move>& path, Solution& out) const;
+
+    const Puzzle& puzzle_;
+    Metric metric_;
+    const Limits& limits_;
+    std::chrono::steady_clock::time_point begun_;
+    std::optional<Crew> crew_;
+    std::uint64_t visited_ = 0;
+};
+
+Diver::Dive Deepening::round(Plan& plan, int limit, int& next, std::vector<Move>& found) {
+    // The first steps: the split deepened until there are enough paths to share.
+    std::vector<std::vector<Move>> paths;
+    std::size_t enough = pathsPerMember * static_cast<std::size_t>(crew_->size());
+    for (int splitAt = 1; crew_->size() > 1 && splitAt < limit && paths.size() < enough;
+         ++splitAt) {
+        paths.clear();
+        Diver first(plan);
+        first.reset();
+        Diver::Dive d = first.dive(limit, splitAt, &paths);
+        visited_ += first.visited();
+        next = first.next();
+        if (d != Diver::Dive::Deeper) {
+            if (d == Diver::Dive::Found)
+                found = first.path();
+            return d;
+        }
+    }
+    if (paths.size() < enough) {
+        // Too few to share: one diver takes the whole limit.
+        Diver alone(plan);
+        alone.reset();
+        Diver::Dive d = alone.dive(limit);
+        visited_ += alone.visited();
+        next = alone.next();
+        if (d == Diver::Dive::Found)
+            found = alone.path();
+        return d;
+    }
+    // Each member takes the next path not yet taken. The goal on the earliest path is the one
+    // listed, and a path's positions count only up to it, so the result is the one a single diver
+    // would give.
+    std::atomic<std::size_t> taken{0};
+    std::atomic<std::size_t> earliest{paths.size()};
+    std::vector<std::uint64_t> visited(paths.size(), 0);
+    std::vector<int> nexts(static_cast<std::size_t>(crew_->size()), unbounded);
+    std::vector<std::vector<Move>> goals(paths.size());
+    crew_->run(crew_->size(), [&](int member) {
+        for (std::size_t i; (i = taken.fetch_add(1)) < paths.size() && i < earliest.load();) {
+            Diver diver(plan);
+            diver.reset();
+            diver.follow(paths[i]);
+            diver.share(&earliest, i);
+            Diver::Dive r = diver.dive(limit);
+            visited[i] = diver.visited();
+            nexts[static_cast<std::size_t>(member)] =
+                std::min(nexts[static_cast<std::size_t>(member)], diver.next());
+            if (r == Diver::Dive::Found) {
+                goals[i] = diver.path();
+                for (std::size_t e = earliest.load(); i < e && !earliest.compare_exchange_weak(e, i);)
+                    ;
+            }
+            if (r == Diver::Dive::Stop && plan.stop)
+                return;
+        }
+    });
+    std::size_t goal = earliest.load();
+    for (std::size_t i = 0; i < paths.size() && i <= goal; ++i)
+        visited_ += visited[i];
+    next = std::min(next, *std::min_element(nexts.begin(), nexts.end()));
+    if (goal < paths.size()) {
+        found = goals[goal];
+        return Diver::Dive::Found;
+    }
+    return plan.stop ? Diver::Dive::Stop : Diver::Dive::Deeper;
+}
+
+void Deepening::progress(int limit) {
+    if (!limits_.onProgress)
+        return;
+    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - begun_).count();
+    limits_.onProgress({visited_, limit, seconds, BigMemory::held.load()});
+}
+
+Solution Deepening::run() {
+    Solution out;
+    try {
+        crew_.emplace(workersForMachine());
+        PathBound bound(puzzle_, metric_, *crew_);
+        Plan plan{puzzle_, metric_, limits_, bound, puzzle_.isTilePuzzle(), begun_};
+        Diver start(plan);
+        bool reachable =
+            puzzle_.goalReachable() && !tileParityForbids(puzzle_) && start.reset();
+        for (int limit = start.bound(); reachable;) {
+            progress(limit);
+            int next = unbounded;
+            std::vector<Move> found;
+            Diver::Dive d = round(plan, limit, next, found);
+            if (d == Diver::Dive::Found) {
+                list(found, out);
+                out.outcome = Solution::Outcome::Solved;
+                break;
+            }
+            if (d == Diver::Dive::Stop) {
+                out.ranOut = plan.timedOut ? Solution::Shortage::Time : Solution::Shortage::Depth;
+                out.outcome = Solution::Outcome::GaveUp;
+                break;
+            }
+            if (next == unbounded)
+                break; // every path ends where no goal is in reach
+            limit = next;
+        }
+    } catch (const std::bad_alloc&) {
+        out.ranOut =
+            BigMemory::refused ? Solution::Shortage::Memory : Solution::Shortage::SystemMemory;
+        out.outcome = Solution::Outcome::GaveUp;
+    }
+    out.states = visited_;
+    out.peakBytes = BigMemory::peak.load();
+    out.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - begun_).count();
+    return out;
+}
+
+// The path as key strokes, the counter as the game keeps it.
+void Deepening::list(const std::vector<Move>& path, Solution& out) const {
+    Position p = puzzle_.start();
+    int lastPiece = noPiece;
+    bool solved = puzzle_.isGoal(p);
+    std::vector<int> slides;
+    for (const Move& m : path) {
+        if (solved)
+            break;
+        forEachStep(puzzle_, metric_, p, noPiece, [&](int k, int to, auto&& pathTo) {
+            if (k == m.piece && to == m.to)
+                pathTo(slides);
+        });
+        for (int d : slides) {
+            out.steps.push_back({puzzle_.clickCell(p, m.piece), arrows[d].keyCode});
+            p = puzzle_.slid(p, m.piece, d);
+            if (puzzle_.isGoal(p)) {
+                solved = true;
+                break;
+            }
+        }
+        if (m.piece != lastPiece)
+            ++out.moves;
+        lastPiece = m.piece;
+    }
+    out.slides = static_cast<int>(out.steps.size());
+    int length = metric_ == Metric::Moves ? out.moves : out.slides;
+    if (!solved || length != static_cast<int>(path.size()))
+        throw InternalError("the listed solution takes " + std::to_string(length) + " steps to " +
+                            (solved ? "the goal" : "no goal") + ", the search found " +
+                            std::to_string(path.size()));
+}
+
+} // namespace
+
+bool tileParityForbids(const Puzzle& puzzle) {
+    if (!puzzle.isTilePuzzle())
+        return false;
+    // Where each square's tile goes, the empty square's to the square no tile takes.
+    std::array<int, playCells> to{};
+    to.fill(-1);
+    Mask taken = puzzle.walls();
+    for (int k = 0; k < puzzle.pieceCount(); ++k) {
+        std::optional<int> goal = goalAnchor(puzzle, k);
+        if (!goal)
+            return false; // the goal leaves a tile a choice of squares
+        to[puzzle.start().anchor[k]] = *goal;
+        taken |= Mask{1} << *goal;
+    }
+    Mask open = boardCells & ~puzzle.walls();
+    int emptyNow = std::countr_zero(open & ~puzzle.occupied(puzzle.start()));
+    int emptyThen = std::countr_zero(boardCells & ~taken);
+    to[emptyNow] = emptyThen;
+    // The permutation's parity, by its cycles.
+    int swaps = 0;
+    Mask seen = 0;
+    for (int c = 0; c < playCells; ++c) {
+        if (to[c] < 0 || ((seen >> c) & 1))
+            continue;
+        for (int at = c; !((seen >> at) & 1); at = to[at]) {
+            seen |= Mask{1} << at;
+            ++swaps;
+        }
+        --swaps; // a cycle of n squares is n - 1 swaps
+    }
+    auto colour = [](int c) { return (rowOf(c) + columnOf(c)) % 2; };
+    return swaps % 2 != (colour(emptyNow) != colour(emptyThen));
+}
+
+Solution deepen(const Puzzle& puzzle, Metric metric, const Limits& limits) {
+    return Deepening(puzzle, metric, limits).run();
+}
+
+} // namespace nudgeboard::solver
