@@ -167,7 +167,7 @@ public:
         tables_->resize(groups.size());
         crew.run(static_cast<int>(groups.size()), [&](int t) {
             auto i = static_cast<std::size_t>(t);
-            (*tables_)[i].emplace(puzzle, std::move(groups[i]));
+            (*tables_)[i].emplace(puzzle, std::move(groups[i]), PatternTable::Empty::Followed);
         });
         symmetry_ = tileSymmetry(puzzle);
     }
@@ -603,6 +603,12 @@ Solution Deepening::run() {
             puzzle_.goalReachable() && !tileParityForbids(puzzle_) && start.reset();
         for (int limit = start.bound(); reachable;) {
             progress(limit);
+            if (std::chrono::steady_clock::now() - begun_ >=
+                std::chrono::duration<double>(limits_.maxSeconds)) {
+                out.ranOut = Solution::Shortage::Time;
+                out.outcome = Solution::Outcome::GaveUp;
+                break;
+            }
             int next = unbounded;
             std::vector<Move> found;
             Diver::Dive d = round(plan, limit, next, found);

@@ -32,7 +32,7 @@ std::size_t PatternTable::sizeFor(const Puzzle& puzzle, const std::vector<int>& 
     return size;
 }
 
-PatternTable::PatternTable(const Puzzle& puzzle, std::vector<int> pieces)
+PatternTable::PatternTable(const Puzzle& puzzle, std::vector<int> pieces, Empty empty)
     : puzzle_(puzzle), pieces_(std::move(pieces)),
       in_(static_cast<std::size_t>(puzzle.pieceCount()), 0),
       weight_(static_cast<std::size_t>(puzzle.pieceCount())) {
@@ -45,7 +45,7 @@ PatternTable::PatternTable(const Puzzle& puzzle, std::vector<int> pieces)
         radix *= place;
     }
     distance_.assign(radix, Puzzle::never);
-    if (puzzle.isTilePuzzle())
+    if (empty == Empty::Followed && puzzle.isTilePuzzle())
         measureTiles();
     else
         measure();

@@ -14,14 +14,16 @@ namespace nudgeboard::solver {
 
 // The fewest slides a set of pieces needs, among themselves and between the walls, to stand where
 // the goal wants them, for every place they can take: measured breadth-first from the goal, the
-// other pieces lifted off the board. In a tile puzzle the others stay and move for free, but a
-// table piece slides only into the one empty square, which then lies where the piece was: the
-// empty square wanders among the others, not through the table's pieces, and the table keeps the
-// fewest over the empty square's places. A place is a mixed-radix number, one digit per piece,
+// other pieces lifted off the board. Or, for a tile puzzle, following the empty square: the
+// others stay and move for free, but a table piece slides only into the one empty square, which
+// then lies where the piece was, so the empty square wanders among the others, not through the
+// table's pieces; the table keeps the fewest over the empty square's places. That is the
+// stronger bound, but a slide can raise it by more than one. A place is a mixed-radix number, one digit per piece,
 // the digit the piece's anchor numbered among the anchors where it fits.
 class PatternTable {
 public:
-    PatternTable(const Puzzle& puzzle, std::vector<int> pieces);
+    enum class Empty { Lifted, Followed };
+    PatternTable(const Puzzle& puzzle, std::vector<int> pieces, Empty empty = Empty::Lifted);
 
     // The table's size for these pieces, or 0 if it would pass `most`.
     static std::size_t sizeFor(const Puzzle& puzzle, const std::vector<int>& pieces,

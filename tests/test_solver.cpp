@@ -10,6 +10,7 @@
 
 #include <deque>
 #include <map>
+#include <numeric>
 #include <random>
 #include <unordered_map>
 
@@ -353,25 +354,54 @@ TEST(SolverInput, BadLevelsAreRefusedOrUnsolvable) {
     EXPECT_TRUE(none.steps.empty());
 }
 
+namespace {
+
+// A sliding-tile puzzle in a walled room of height x width squares: the tiles in reading order,
+// 0 the empty square; the goal 0, 1, 2, ..., the empty square first.
+Puzzle tilePuzzle(int height, int width, const std::vector<int>& tiles) {
+    constexpr std::string_view names = "*123456789ABCDEFGHIJKLMN";
+    std::array<std::string, 6> start, goal;
+    start.fill("######");
+    goal.fill("######");
+    for (int i = 0; i < height * width; ++i) {
+        start[1 + i / width][1 + i % width] = names[tiles[i]];
+        goal[1 + i / width][1 + i % width] = names[i];
+    }
+    auto rows = [](const std::array<std::string, 6>& r) {
+        return Layout{r[0], r[1], r[2], r[3], r[4], r[5]};
+    };
+    auto puzzle = Puzzle::fromLayouts(rows(start), rows(goal));
+    EXPECT_TRUE(puzzle.has_value());
+    return *puzzle;
+}
+
+// Korf's instance 12 of the 15-puzzle, 45 slides at the fewest.
+const std::vector<int> korfTwelve{14, 1, 9, 6, 4, 8, 12, 5, 7, 2, 3, 0, 10, 11, 13, 15};
+
+} // namespace
+
 // A search gives up, saying on what, at its memory limit (counted in the bytes its tables
 // hold) or its time limit; the steps of a level walls part in two are each part's optimum.
 TEST(SolverSearch, LimitsAndRegions) {
-    // Pieces 1 and 2 of a 4 x 4 block swapped: half of its positions, which no play reaches.
-    auto parity = Puzzle::fromLayouts({"######", "#1234#", "#5678#", "#9ABC#", "#DEF*#", "######"},
-                                      {"######", "#2134#", "#5678#", "#9ABC#", "#DEF*#", "######"});
-    ASSERT_TRUE(parity.has_value());
+    // A 4 x 4 block with two empty squares, its pieces in reverse order: far too big.
+    auto crowded =
+        Puzzle::fromLayouts({"######", "#EDCB#", "#A987#", "#6543#", "#21**#", "######"},
+                            {"######", "#1234#", "#5678#", "#9ABC#", "#DE**#", "######"});
+    ASSERT_TRUE(crowded.has_value());
     Limits small;
     small.maxBytes = std::size_t{8} << 20;
-    Solution cut = solve(*parity, Metric::Moves, small);
+    Solution cut = solve(*crowded, Metric::Moves, small);
     EXPECT_EQ(cut.outcome, Solution::Outcome::GaveUp);
     EXPECT_EQ(cut.ranOut, Solution::Shortage::Memory);
     EXPECT_LE(cut.peakBytes, small.maxBytes);
     EXPECT_GT(cut.states, 0u);
     Limits none;
     none.maxSeconds = 0;
-    Solution late = solve(*parity, Metric::Slides, none);
-    EXPECT_EQ(late.outcome, Solution::Outcome::GaveUp);
-    EXPECT_EQ(late.ranOut, Solution::Shortage::Time);
+    for (const Puzzle& p : {*crowded, tilePuzzle(4, 4, korfTwelve)}) {
+        Solution late = solve(p, Metric::Slides, none);
+        EXPECT_EQ(late.outcome, Solution::Outcome::GaveUp);
+        EXPECT_EQ(late.ranOut, Solution::Shortage::Time);
+    }
 
     // Two pieces that cannot swap in a walled-off row while eight wander the rest: the row
     // alone shows there is no solution, without a search of the rest.
@@ -561,4 +591,42 @@ TEST(SolverInput, LevelReaderSurvivesRandomAndMutatedFiles) {
     // Both kinds of outcome really happen.
     EXPECT_GT(solvedCount, 10);
     EXPECT_GT(faultCount, 1000);
+}
+
+// Sliding-tile puzzles, solved by deepening: the plain search's optimum on random 3 x 3 and
+// 2 x 4 boards, both measures alike, and none for the half of the orders that parity forbids.
+TEST(SolverTiles, DeepeningFindsThePlainOptimum) {
+    std::mt19937 rng(15);
+    for (auto [height, width] : {std::pair{3, 3}, std::pair{2, 4}}) {
+        for (int round = 0; round < 8; ++round) {
+            std::vector<int> tiles(static_cast<std::size_t>(height * width));
+            std::iota(tiles.begin(), tiles.end(), 0);
+            std::shuffle(tiles.begin(), tiles.end(), rng);
+            Puzzle puzzle = tilePuzzle(height, width, tiles);
+            int optimum = referenceOptimum(puzzle, Metric::Slides);
+            for (Metric m : {Metric::Slides, Metric::Moves}) {
+                SCOPED_TRACE(::testing::PrintToString(tiles));
+                Solution s = solve(puzzle, m);
+                if (optimum < 0) {
+                    EXPECT_EQ(s.outcome, Solution::Outcome::NoSolution);
+                    continue;
+                }
+                ASSERT_EQ(s.outcome, Solution::Outcome::Solved);
+                expectPlaysToTheGoal(puzzle, s);
+                EXPECT_EQ(s.slides, optimum);
+                EXPECT_EQ(s.moves, optimum);
+            }
+        }
+    }
+}
+
+// Known optima: the 8-puzzle's farthest order (31 slides) and one of Korf's 15-puzzles.
+TEST(SolverTiles, KnownOptima) {
+    Puzzle farthest = tilePuzzle(3, 3, {8, 0, 6, 5, 4, 7, 2, 3, 1});
+    EXPECT_EQ(solve(farthest, Metric::Slides).slides, 31);
+    Puzzle korf = tilePuzzle(4, 4, korfTwelve);
+    Solution s = solve(korf, Metric::Slides);
+    ASSERT_EQ(s.outcome, Solution::Outcome::Solved);
+    expectPlaysToTheGoal(korf, s);
+    EXPECT_EQ(s.slides, 45);
 }

@@ -137,10 +137,10 @@ std::string written(const std::string& name, const std::string& text) {
     return path.string();
 }
 
-// Pieces 1 and 2 of a 4 x 4 block swapped: the other half of its positions, which no play
-// reaches, and too many to search.
-const std::string parity = "Parity\n10\n######\n#1234#\n#5678#\n#9ABC#\n#DEF*#\n######\n"
-                           "######\n#2134#\n#5678#\n#9ABC#\n#DEF*#\n######\n";
+// A 4 x 4 block with two empty squares, its pieces in reverse order: far too many positions to
+// search.
+const std::string crowded = "Crowded\n10\n######\n#EDCB#\n#A987#\n#6543#\n#21**#\n######\n"
+                            "######\n#1234#\n#5678#\n#9ABC#\n#DE**#\n######\n";
 
 } // namespace
 
@@ -379,7 +379,7 @@ TEST(SolverCommandLine, BadLevelFilesAreRefusedClearly) {
 
 // A search that runs out of memory or time says which, with status 1; so does a table row.
 TEST(SolverCommandLine, SearchesThatRunOutSaySo) {
-    std::string path = written("parity.txt", parity);
+    std::string path = written("crowded.txt", crowded);
     const std::pair<std::vector<std::string>, std::string> cases[] = {
         {{"--file", path, "--memory-limit", "16"}, "ran out of memory at "},
         {{"--file", path, "--time-limit", "1"}, "ran out of time after "},
@@ -414,7 +414,7 @@ TEST(SolverCommandLine, SystemMemoryThatRunsOutGetsAMessage) {
     if (addressSanitizer)
         GTEST_SKIP() << "the address sanitizer's shadow memory needs more than the limit";
     Outcome starved =
-        solveCommand({"--file", written("parity.txt", parity)}, "", "ulimit -v 400000");
+        solveCommand({"--file", written("crowded.txt", crowded)}, "", "ulimit -v 400000");
     EXPECT_EQ(starved.status, 1);
     EXPECT_EQ(lines(starved.err).size(), 1u) << starved.err;
     EXPECT_TRUE(contains(starved.err, "ran out of memory")) << starved.err;
