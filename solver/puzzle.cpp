@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <limits>
 
 namespace nudgeboard::solver {
 
@@ -60,8 +61,7 @@ std::optional<Puzzle> Puzzle::fromLayouts(const Layout& start, const Layout& goa
     puzzle.readPieces(start);
     puzzle.readGoal(goal);
     puzzle.groupInterchangeable();
-    if (!puzzle.number(why))
-        return fail();
+    puzzle.numbered_ = puzzle.number();
     puzzle.canonicalize(puzzle.start_, -1);
     puzzle.measureToGoal();
     puzzle.mirrorSymmetric_ = puzzle.findMirror();
@@ -218,8 +218,7 @@ std::optional<Puzzle> Puzzle::withEveryPieceApart() const {
         apart.groups_.emplace_back();
         apart.groups_.back().members = {k};
     }
-    std::string why;
-    if (!apart.number(why))
+    if (!apart.number())
         return std::nullopt;
     apart.mirrorSymmetric_ = apart.findMirror();
     return apart;
@@ -260,7 +259,7 @@ void Puzzle::measureToGoal() {
     }
 }
 
-bool Puzzle::number(std::string& why) {
+bool Puzzle::number() {
     const auto& binomial = binomials();
     weight_ = {};
     int seat = 0;
@@ -288,7 +287,7 @@ bool Puzzle::number(std::string& why) {
         g.combinations = binomial[g.places.size()][m];
         g.radix = radix;
         if (g.combinations > (std::uint64_t{1} << keyBits) / radix) {
-            why = "too many positions for the solver to number";
+            positionCount_ = std::numeric_limits<std::uint64_t>::max();
             return false;
         }
         radix *= g.combinations;

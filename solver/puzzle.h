@@ -76,8 +76,8 @@ constexpr int keyBits = 62;
 
 class Puzzle {
 public:
-    // Reads a level's start and goal rows. Malformed rows, a colour split into separate groups or
-    // more positions than a key can number give no puzzle and a one-line reason in `error`.
+    // Reads a level's start and goal rows. Malformed rows or a colour split into separate groups
+    // give no puzzle and a one-line reason in `error`.
     static std::optional<Puzzle> fromLayouts(const Layout& start, const Layout& goal,
                                              std::string* error = nullptr);
     // A built-in level, numbered from 1; any other number gives no puzzle.
@@ -154,7 +154,11 @@ public:
     Key pack(const Position& p) const;
     Position unpack(Key key) const;
 
-    // How many positions the key numbers: an upper bound on those the search can meet.
+    // Whether a key numbers every position: the best-first search stores positions by their
+    // keys; a level with more positions than keyBits number is searched by deepening.
+    bool numbered() const { return numbered_; }
+    // How many positions the key numbers: an upper bound on those the search can meet; the
+    // largest count there is if the level is not numbered.
     std::uint64_t positionCount() const { return positionCount_; }
 
     // The level cut where walls part the board into regions that no piece can leave: one puzzle
@@ -187,7 +191,7 @@ private:
         std::uint64_t radix;                // the value of one step of this group's digit
         int mirror = -1;                    // the group of the mirrored shape
     };
-    bool number(std::string& why); // lays out the groups' digits of the key
+    bool number(); // lays out the groups' digits of the key; false if they pass keyBits
     bool findMirror();             // fills Group::mirror; false if the level is not symmetric
     void measureToGoal();          // fills toGoal_
 
@@ -209,6 +213,7 @@ private:
     Position start_;
     std::array<std::string, boardSide> startRows_, goalRows_; // as read, for regions()
     std::uint64_t positionCount_ = 1;
+    bool numbered_ = false;
     bool goalReachable_ = true;                   // false if a goal square can never match
     Mask goalEmpty_ = 0;                          // squares the goal wants empty
     std::vector<std::pair<int, Mask>> goalCells_; // piece and the squares it must cover

@@ -566,9 +566,10 @@ Solution Search::run() {
     return out;
 }
 
-// The search that suits a region: deepening for a tile puzzle, best first otherwise.
+// The search that suits a region: deepening for a tile puzzle or a level with more positions
+// than a key numbers, best first otherwise.
 Solution solveRegion(const Puzzle& puzzle, Metric metric, const Limits& limits) {
-    if (puzzle.isTilePuzzle())
+    if (puzzle.isTilePuzzle() || !puzzle.numbered())
         return deepen(puzzle, metric, limits);
     return Search(puzzle, metric, limits).run();
 }
