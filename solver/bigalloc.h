@@ -50,6 +50,14 @@ struct BigMemory {
     static void give(std::size_t bytes) { held.fetch_sub(bytes, std::memory_order_relaxed); }
 };
 
+// A search's memory limit, set while it lives and lifted however the search ends.
+struct MemoryLimit {
+    explicit MemoryLimit(std::size_t bytes) { BigMemory::setLimit(bytes); }
+    ~MemoryLimit() { BigMemory::clearLimit(); }
+    MemoryLimit(const MemoryLimit&) = delete;
+    MemoryLimit& operator=(const MemoryLimit&) = delete;
+};
+
 template <class T> struct BigAllocator {
     using value_type = T;
 

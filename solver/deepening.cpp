@@ -25,8 +25,19 @@ constexpr int noPiece = -1;
 // The deepest path followed, as for the best-first search.
 constexpr int deepest = 65535;
 // A pattern table holds at most this many places: 1 MiB, the three tables of the 15-puzzle
-// measured in a few hundredths of a second.
-constexpr std::size_t tableSize = std::size_t{1} << 20;
+// measured in about a tenth of a second each.
+constexpr std::size_t largestTable = std::size_t{1} << 20;
+// While it is measured, a table that follows the empty square holds about this many bytes a
+// place (the table, where the empty square has been, the queue).
+constexpr std::size_t measuringBytes = 20;
+
+// The largest tables that fit the memory limit while `crew` measure them at once.
+std::size_t tableSizeWithin(std::size_t maxBytes, int crew) {
+    std::size_t size = largestTable;
+    while (size > 1 && size * measuringBytes * static_cast<std::size_t>(crew) > maxBytes)
+        size /= 2;
+    return size;
+}
 // No depth plus bound met past the limit yet.
 constexpr int unbounded = std::numeric_limits<int>::max();
 
@@ -45,7 +56,7 @@ std::optional<int> goalAnchor(const Puzzle& puzzle, int k) {
 // Groups of the pieces the goal places, each table within tableSize: each group grown from the
 // first piece left in reading order of goal squares by the piece whose goal lies nearest the
 // group's, so that a table covers pieces that get in each other's way.
-std::vector<std::vector<int>> tableGroups(const Puzzle& puzzle) {
+std::vector<std::vector<int>> tableGroups(const Puzzle& puzzle, std::size_t tableSize) {
     std::vector<std::pair<int, int>> left; // goal anchor, piece
     for (int k = 0; k < puzzle.pieceCount(); ++k)
         if (puzzle.piece(k).inGoal)
@@ -154,13 +165,14 @@ std::optional<Symmetry> tileSymmetry(const Puzzle& puzzle) {
 class PathBound {
 public:
     // The tables are measured on the crew, one table to a member at a time.
-    PathBound(const Puzzle& puzzle, Metric metric, Crew& crew)
+    PathBound(const Puzzle& puzzle, Metric metric, Crew& crew, std::size_t maxBytes)
         : puzzle_(puzzle), metric_(metric),
           tables_(std::make_shared<std::vector<std::optional<PatternTable>>>()) {
         tableOf_.fill(-1);
         if (metric == Metric::Moves)
             return;
-        std::vector<std::vector<int>> groups = tableGroups(puzzle);
+        std::vector<std::vector<int>> groups =
+            tableGroups(puzzle, tableSizeWithin(maxBytes, crew.size()));
         for (std::size_t t = 0; t < groups.size(); ++t)
             for (int k : groups[t])
                 tableOf_[k] = static_cast<int>(t);
@@ -595,8 +607,9 @@ void Deepening::progress(int limit) {
 Solution Deepening::run() {
     Solution out;
     try {
+        MemoryLimit memoryLimit(limits_.maxBytes);
         crew_.emplace(workersForMachine());
-        PathBound bound(puzzle_, metric_, *crew_);
+        PathBound bound(puzzle_, metric_, *crew_, limits_.maxBytes);
         Plan plan{puzzle_, metric_, limits_, bound, puzzle_.isTilePuzzle(), begun_};
         Diver start(plan);
         bool reachable =

@@ -1,8 +1,10 @@
 // Reading a level file: lines, then the catalogue's checks on the rows.
 #include "solver/levelfile.h"
+#include "solver/utf8.h"
 
 #include <algorithm>
 #include <charconv>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <vector>
@@ -11,34 +13,13 @@ namespace nudgeboard::solver {
 
 namespace {
 
-// The length of the UTF-8 sequence at the start of `s`, 0 if it is none.
-std::size_t utf8Length(std::string_view s) {
-    auto byte = [&](std::size_t i) { return static_cast<unsigned char>(s[i]); };
-    unsigned char lead = byte(0);
-    std::size_t length = lead < 0x80                   ? 1
-                         : lead >= 0xC2 && lead < 0xE0 ? 2
-                         : lead >= 0xE0 && lead < 0xF0 ? 3
-                         : lead >= 0xF0 && lead < 0xF5 ? 4
-                                                       : 0;
-    if (length == 0 || length > s.size())
-        return 0;
-    for (std::size_t i = 1; i < length; ++i)
-        if ((byte(i) & 0xC0) != 0x80)
-            return 0;
-    // No overlong forms, no surrogates, nothing past U+10FFFF.
-    if ((lead == 0xE0 && byte(1) < 0xA0) || (lead == 0xED && byte(1) >= 0xA0) ||
-        (lead == 0xF0 && byte(1) < 0x90) || (lead == 0xF4 && byte(1) >= 0x90))
-        return 0;
-    return length;
-}
-
 // Where `line` stops being text: the offending byte, or npos if it is all text.
 std::size_t firstNonText(std::string_view line) {
     for (std::size_t i = 0; i < line.size();) {
         unsigned char c = static_cast<unsigned char>(line[i]);
         if ((c < 0x20 && c != '\t') || c == 0x7F)
             return i;
-        std::size_t length = utf8Length(line.substr(i));
+        std::size_t length = utf8::first(line.substr(i)).length;
         if (length == 0)
             return i;
         i += length;
@@ -65,10 +46,10 @@ std::optional<std::string> nonAsciiFault(std::string_view row, bool inGoal, int 
     int characters = 0, column = 0;
     std::size_t length = 0;
     for (std::size_t i = 0; i < row.size();
-         i += std::max<std::size_t>(1, utf8Length(row.substr(i)))) {
+         i += std::max<std::size_t>(1, utf8::first(row.substr(i)).length)) {
         if (i == first) {
             column = characters;
-            length = utf8Length(row.substr(i));
+            length = utf8::first(row.substr(i)).length;
         }
         ++characters;
     }
@@ -145,6 +126,12 @@ Problem missingLine(const NumberedLines& lines, int count) {
     if (lines.size() >= wantedLines)
         return std::nullopt;
     int present = static_cast<int>(lines.size());
+    // A short file whose second line is no number lacks its par, whatever else it lacks.
+    std::string_view second = present > 1 ? trimmed(lines[1].second) : "0";
+    if (second.find_first_not_of("+-0123456789") != std::string_view::npos)
+        return LevelFileFault{lines[1].first, "the par line is missing: line " +
+                                                  std::to_string(lines[1].first) +
+                                                  " should hold the par, a whole number"};
     std::string what = present == 1              ? "the par line"
                        : present < firstGoalLine ? "start row " + std::to_string(present - 1)
                                                  : "goal row " + std::to_string(present - 7);
@@ -152,8 +139,29 @@ Problem missingLine(const NumberedLines& lines, int count) {
                           what + " is missing: the file ends after line " + std::to_string(count)};
 }
 
+// A name is printed in the table: no tab, no control character, nothing that reorders the text
+// around it.
+Problem nameFault(int line, std::string_view name) {
+    int column = 1;
+    for (std::string_view rest = name; !rest.empty(); ++column) {
+        utf8::Character c = utf8::first(rest);
+        if (c.code == '\t' || !utf8::printable(c.code)) {
+            char code[16];
+            std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(c.code));
+            return LevelFileFault{line, "the name holds " +
+                                            std::string(c.code == '\t' ? "a tab" : code) +
+                                            " in column " + std::to_string(column) +
+                                            ": a name is printable text"};
+        }
+        rest.remove_prefix(c.length);
+    }
+    return std::nullopt;
+}
+
 Problem readNameAndPar(const NumberedLines& lines, LevelFile& level) {
     level.name = std::string(trimmed(lines[0].second));
+    if (auto fault = nameFault(lines[0].first, lines[0].second))
+        return fault;
     std::string_view parText = trimmed(lines[1].second);
     auto [end, problem] =
         std::from_chars(parText.data(), parText.data() + parText.size(), level.par);

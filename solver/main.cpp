@@ -7,6 +7,7 @@
 
 #include <CLI/CLI.hpp>
 #include <cerrno>
+#include <csignal>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
@@ -31,6 +32,10 @@ constexpr int mostMemoryMiB = NUDGEBOARD_SOLVE_MOST_MIB;
 constexpr int defaultSeconds = NUDGEBOARD_SOLVE_SECONDS;
 constexpr int leastSeconds = NUDGEBOARD_SOLVE_LEAST_SECONDS;
 constexpr int mostSeconds = NUDGEBOARD_SOLVE_MOST_SECONDS;
+// The memory limit covers the whole program: its code, libraries and small allocations take
+// this much before the search counts a byte (measured peak resident size of a run that stores
+// next to nothing, with room to spare).
+constexpr std::size_t programBytes = std::size_t{NUDGEBOARD_SOLVE_PROGRAM_MIB} << 20;
 
 // " (least to most; default d)"
 std::string range(int least, int most, int byDefault) {
@@ -43,14 +48,31 @@ int complain(const std::string& what, int status) {
     return status;
 }
 
-// Everything printed reaches standard output, or the run fails with a status of its own.
-int finish(int status) {
+// Why standard output first failed, kept from the write that failed: later ones leave errno
+// alone or change it.
+std::string writeFault;
+
+// Everything printed goes through here and reaches standard output, or `finish` says why not.
+void print(const std::string& text) {
+    if (std::cout.fail())
+        return;
     errno = 0;
-    std::cout.flush();
+    std::cout << text;
+    if (std::cout.fail() && writeFault.empty())
+        writeFault = errno != 0 ? std::string(": ") + std::strerror(errno) : ": a write failed";
+}
+
+// The run's status, or one of its own if standard output could not be written.
+int finish(int status) {
+    if (!std::cout.fail()) {
+        errno = 0;
+        std::cout.flush();
+        if (std::cout.fail())
+            writeFault = errno != 0 ? std::string(": ") + std::strerror(errno) : ": a write failed";
+    }
     if (!std::cout.fail())
         return status;
-    std::string why = errno != 0 ? std::string(": ") + std::strerror(errno) : "";
-    return complain("cannot write to standard output" + why, writeFailed);
+    return complain("cannot write to standard output" + writeFault, writeFailed);
 }
 
 std::string mib(std::size_t bytes) {
@@ -62,10 +84,11 @@ std::string gaveUpText(const Solution& s, const solver::Limits& limits) {
     std::string stored = ", having stored " + std::to_string(s.states) + " positions";
     switch (s.ranOut) {
     case Solution::Shortage::Memory:
-        return "ran out of memory at " + mib(s.peakBytes) + stored + " (its limit is " +
-               mib(limits.maxBytes) + "; --memory-limit sets it)";
+        return "ran out of memory at " + mib(programBytes + s.peakBytes) + stored +
+               " (its limit is " + mib(programBytes + limits.maxBytes) +
+               "; --memory-limit sets it)";
     case Solution::Shortage::SystemMemory:
-        return "ran out of memory at " + mib(s.peakBytes) + stored +
+        return "ran out of memory at " + mib(programBytes + s.peakBytes) + stored +
                ", the most the system would give";
     case Solution::Shortage::Time: {
         char seconds[32];
@@ -135,7 +158,7 @@ int solveFile(const std::string& path, bool steps, solver::Metric metric,
                             gaveUpText(asked, limits),
                         unsolved);
     report.title = title;
-    std::cout << (steps ? solver::planText(title, asked, metric) : solver::tableText({report}));
+    print(steps ? solver::planText(title, asked, metric) : solver::tableText({report}));
     int status = finish(0);
     if (status == 0 && !steps && report.slides.outcome == Solution::Outcome::GaveUp)
         return complain(path + ": the fewest-slides search gave up: it " +
@@ -156,7 +179,7 @@ int solveBuiltIn(int level, solver::Metric metric, const solver::Limits& limits)
                             ": the search gave up without finding a solution: it " +
                             gaveUpText(solution, limits),
                         unsolved);
-    std::cout << solver::planText(solver::LevelTitle::builtIn(level), solution, metric);
+    print(solver::planText(solver::LevelTitle::builtIn(level), solution, metric));
     return finish(solution.outcome == Solution::Outcome::Solved ? 0 : unsolved);
 }
 
@@ -169,7 +192,7 @@ int solveAll(const solver::Limits& limits) {
         for (int l = 1; l <= levelCountBuiltIn; ++l)
             reports.push_back(solver::solveLevel(l, withProgress));
     }
-    std::cout << solver::tableText(reports);
+    print(solver::tableText(reports));
     int status = finish(0);
     for (const auto& r : reports)
         for (const Solution* s : {&r.moves, &r.slides})
@@ -196,9 +219,38 @@ std::string wholeNumberFault(const std::string& text, long long low, long long h
     return {};
 }
 
+// A limit option's check: a decimal whole number in its range.
+CLI::Validator limitCheck(const std::string& option, int least, int most) {
+    return CLI::Validator(
+        [=](std::string& text) {
+            return wholeNumberFault(text, least, most,
+                                    option + " " + text + " is out of range: " +
+                                        std::to_string(least) + " to " + std::to_string(most));
+        },
+        std::to_string(least) + "-" + std::to_string(most), "limit");
+}
+
+// What a file name cannot be, if anything.
+std::string fileNameFault(const std::string& text) {
+    if (text.empty())
+        return "the file name is empty";
+    if (text == "-")
+        return "\"-\" is not read as standard input: give the level file's name (./- for a file "
+               "of that name)";
+    // "--file --slides" would otherwise read the option as the file's name.
+    if (text.starts_with("-"))
+        return "\"" + text + "\" is an option, not a file name (write ./" + text +
+               " for a file of that name)";
+    return {};
+}
+
 } // namespace
 
 int main(int argc, char** argv) try {
+#if defined(SIGPIPE)
+    // A closed output pipe is a failed write, answered like any other, not a silent death.
+    std::signal(SIGPIPE, SIG_IGN);
+#endif
     CLI::App app{"Finds the fewest moves that solve Nudgeboard's built-in levels, or a level of "
                  "your own. Without options it prints a table of all eight levels: par, fewest "
                  "counted moves (sliding the piece that moved last again counts no new move), "
@@ -214,8 +266,9 @@ int main(int argc, char** argv) try {
     std::string path;
     bool slides = false;
     bool steps = false;
-    int memoryMiB = defaultMemoryMiB;
-    int seconds = defaultSeconds;
+    // Read as decimal numbers once checked, like the level.
+    std::string memoryText = std::to_string(defaultMemoryMiB);
+    std::string secondsText = std::to_string(defaultSeconds);
     const std::string levels = "1-" + std::to_string(levelCountBuiltIn);
     auto* levelOption =
         app.add_option("--level", levelText,
@@ -238,15 +291,8 @@ int main(int argc, char** argv) try {
                        "only); blank lines are skipped")
             ->type_name("LEVEL")
             ->excludes(levelOption)
-            ->check(CLI::Validator(
-                [](std::string& text) -> std::string {
-                    // "--file --slides" would otherwise read the option as the file's name.
-                    if (text.starts_with("-"))
-                        return "\"" + text + "\" is an option, not a file name (write ./" + text +
-                               " for a file of that name)";
-                    return {};
-                },
-                "", "file name"));
+            ->check(CLI::Validator([](std::string& text) { return fileNameFault(text); }, "",
+                                   "file name"));
     auto* stepsOption =
         app.add_flag("--level-steps", steps,
                      "With --file: print one solution step by step instead, as --level does. A "
@@ -256,18 +302,18 @@ int main(int argc, char** argv) try {
     app.add_flag(
         "--slides", slides,
         "With --level, or --file and --level-steps: the fewest single-cell slides instead");
-    app.add_option("--memory-limit", memoryMiB,
-                   "The most memory a search may take, in MiB" +
+    app.add_option("--memory-limit", memoryText,
+                   "The most memory the program may take, in MiB" +
                        range(leastMemoryMiB, mostMemoryMiB, defaultMemoryMiB) +
                        "; past it the search gives up")
         ->type_name("MIB")
-        ->check(CLI::Range(leastMemoryMiB, mostMemoryMiB));
-    app.add_option("--time-limit", seconds,
+        ->check(limitCheck("--memory-limit", leastMemoryMiB, mostMemoryMiB));
+    app.add_option("--time-limit", secondsText,
                    "The longest a level's searches may take, in seconds" +
                        range(leastSeconds, mostSeconds, defaultSeconds) +
                        "; past them they give up")
         ->type_name("SECONDS")
-        ->check(CLI::Range(leastSeconds, mostSeconds));
+        ->check(limitCheck("--time-limit", leastSeconds, mostSeconds));
     app.set_version_flag("--version", "nudgeboard-solve " NUDGEBOARD_VERSION,
                          "Print the version and exit");
     try {
@@ -275,18 +321,18 @@ int main(int argc, char** argv) try {
         if (slides && !*levelOption && !*stepsOption)
             throw CLI::ValidationError("--slides", "needs --level, or --file with --level-steps");
     } catch (const CLI::CallForHelp&) {
-        std::cout << app.help();
+        print(app.help());
         return finish(0);
     } catch (const CLI::CallForVersion& e) {
-        std::cout << e.what() << '\n';
+        print(std::string(e.what()) + "\n");
         return finish(0);
     } catch (const CLI::ParseError& e) {
         return complain(std::string(e.what()) + " (see --help)", badInput);
     }
 
     solver::Limits limits;
-    limits.maxBytes = static_cast<std::size_t>(memoryMiB) << 20;
-    limits.maxSeconds = seconds;
+    limits.maxBytes = (static_cast<std::size_t>(std::stoi(memoryText)) << 20) - programBytes;
+    limits.maxSeconds = std::stoi(secondsText);
     auto metric = slides ? solver::Metric::Slides : solver::Metric::Moves;
     if (*fileOption)
         return solveFile(path, steps, metric, limits);

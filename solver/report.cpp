@@ -1,5 +1,6 @@
 // Formatting the solver's results for people.
 #include "solver/report.h"
+#include "solver/utf8.h"
 
 #include "app/form1.h"
 
@@ -77,50 +78,16 @@ LevelReport solveLevel(const Puzzle& puzzle, LevelTitle title, const Limits& lim
     return report;
 }
 
-int displayWidth(std::string_view text) {
-    int width = 0;
-    for (std::size_t i = 0; i < text.size();) {
-        auto byte = [&](std::size_t j) {
-            return j < text.size() ? static_cast<unsigned char>(text[j]) & 0x3Fu : 0u;
-        };
-        unsigned lead = static_cast<unsigned char>(text[i]);
-        char32_t c = lead;
-        std::size_t length = 1;
-        if (lead >= 0xF0) {
-            c = ((lead & 0x07u) << 18) | (byte(i + 1) << 12) | (byte(i + 2) << 6) | byte(i + 3);
-            length = 4;
-        } else if (lead >= 0xE0) {
-            c = ((lead & 0x0Fu) << 12) | (byte(i + 1) << 6) | byte(i + 2);
-            length = 3;
-        } else if (lead >= 0xC0) {
-            c = ((lead & 0x1Fu) << 6) | byte(i + 1);
-            length = 2;
-        }
-        i += length;
-        auto in = [c](char32_t from, char32_t to) { return c >= from && c <= to; };
-        if (in(0x0300, 0x036F) || in(0x1AB0, 0x1AFF) || in(0x1DC0, 0x1DFF) || in(0x200B, 0x200F) ||
-            in(0x20D0, 0x20FF) || in(0xFE00, 0xFE0F) || in(0xFE20, 0xFE2F))
-            continue;
-        bool wide = in(0x1100, 0x115F) || in(0x2E80, 0x303E) || in(0x3041, 0x33FF) ||
-                    in(0x3400, 0x4DBF) || in(0x4E00, 0x9FFF) || in(0xA000, 0xA4CF) ||
-                    in(0xAC00, 0xD7A3) || in(0xF900, 0xFAFF) || in(0xFE30, 0xFE4F) ||
-                    in(0xFF00, 0xFF60) || in(0xFFE0, 0xFFE6) || in(0x1F300, 0x1F64F) ||
-                    in(0x1F900, 0x1F9FF) || in(0x20000, 0x3FFFD);
-        width += wide ? 2 : 1;
-    }
-    return width;
-}
-
 std::string tableText(const std::vector<LevelReport>& reports) {
     // Columns as wide as the longest name and the largest par, counted as a terminal shows them.
     int nameWidth = 16, parWidth = 4;
     for (const auto& r : reports) {
-        nameWidth = std::max(nameWidth, displayWidth(r.title.name));
+        nameWidth = std::max(nameWidth, utf8::columns(r.title.name));
         parWidth = std::max(parWidth, static_cast<int>(std::to_string(r.title.par).size()));
     }
     auto padded = [](const std::string& text, int width) {
         return text +
-               std::string(static_cast<std::size_t>(std::max(0, width - displayWidth(text))), ' ');
+               std::string(static_cast<std::size_t>(std::max(0, width - utf8::columns(text))), ' ');
     };
     std::string text =
         format("%2s  %s %*s %6s %7s %10s %8s  %s\n", "#", padded("Level", nameWidth).c_str(),

@@ -29,9 +29,6 @@ LevelReport solveLevel(int level, const Limits& limits = {});
 // the slides search is left out.
 LevelReport solveLevel(const Puzzle& puzzle, LevelTitle title, const Limits& limits = {});
 
-// The columns a terminal gives a UTF-8 text: combining marks none, wide East Asian characters
-// and emoji two, others one.
-int displayWidth(std::string_view text);
 
 // The table: one header line, one line per level, then a note on what lies below par.
 std::string tableText(const std::vector<LevelReport>& reports);

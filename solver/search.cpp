@@ -277,13 +277,8 @@ private:
     // Made when the search starts, its table counted against the memory limit.
     std::optional<LowerBound> lower_;
     Limits limits_;
-    // The memory limit, set before the first table is made and lifted however the search ends.
-    struct MemoryLimit {
-        explicit MemoryLimit(std::size_t bytes) { BigMemory::setLimit(bytes); }
-        ~MemoryLimit() { BigMemory::clearLimit(); }
-        MemoryLimit(const MemoryLimit&) = delete;
-        MemoryLimit& operator=(const MemoryLimit&) = delete;
-    } memoryLimit_;
+    // Set before the first table is made.
+    MemoryLimit memoryLimit_;
     bool mirror_;
     int shardBits_;
     int shards_;

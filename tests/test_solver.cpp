@@ -5,6 +5,7 @@
 #include "solver/puzzle.h"
 #include "solver/report.h"
 #include "solver/search.h"
+#include "solver/utf8.h"
 
 #include <gtest/gtest.h>
 
@@ -509,7 +510,7 @@ TEST(SolverReport, ColumnsAlignAndCountsReadRight) {
     std::vector<int> columns; // where "20", the fewest moves of level 1, ends in each row
     for (std::size_t at = text.find('\n') + 1; columns.size() < 3; at = text.find('\n', at) + 1) {
         std::string row = text.substr(at, text.find('\n', at) - at);
-        columns.push_back(displayWidth(row.substr(0, row.find(" 20 ") + 3)));
+        columns.push_back(utf8::columns(row.substr(0, row.find(" 20 ") + 3)));
     }
     EXPECT_EQ(columns[0], columns[1]) << text;
     EXPECT_EQ(columns[0], columns[2]) << text;
