@@ -514,6 +514,9 @@ TEST(SolverReport, ColumnsAlignAndCountsReadRight) {
     }
     EXPECT_EQ(columns[0], columns[1]) << text;
     EXPECT_EQ(columns[0], columns[2]) << text;
+    // As a terminal shows them: an emoji two columns, an accent on its letter none.
+    EXPECT_EQ(utf8::columns("\xF0\x9F\x9A\x80 go"), 5);
+    EXPECT_EQ(utf8::columns("e\xCC\x81t\xC3\xA9"), 3);
 
     auto over = Puzzle::fromLayouts({"######", "#1***#", "######", "######", "######", "######"},
                                     {"######", "#*???#", "######", "######", "######", "######"});

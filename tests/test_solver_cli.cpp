@@ -16,6 +16,7 @@
 
 #if !defined(_WIN32)
 #include <sys/wait.h>
+#include <unistd.h>
 #endif
 
 using namespace nudgeboard;
@@ -245,8 +246,13 @@ TEST(SolverCommandLine, BadArgumentsExitWithStatusTwo) {
         {{"--file", "--slides"}, "\"--slides\" is an option, not a file name"},
         {{"--level-steps"}, "--level-steps"},
         {{"--level", "1", "--file", "level.txt"}, "--file"},
-        {{"--memory-limit", "8"}, "--memory-limit"},
-        {{"--time-limit", "0"}, "--time-limit"},
+        {{"--memory-limit", "8"}, "--memory-limit 8 is out of range: 16 to 1048576"},
+        {{"--time-limit", "0"}, "--time-limit 0 is out of range: 1 to 604800"},
+        // Decimal only: no hexadecimal, and a leading zero is no octal (see below).
+        {{"--memory-limit", "0x40"}, "\"0x40\" is not a whole number"},
+        {{"--time-limit", "ten"}, "\"ten\" is not a whole number"},
+        {{"--file", "-"}, "\"-\" is not read as standard input"},
+        {{"--file", ""}, "the file name is empty"},
     };
     for (const auto& [arguments, message] : cases) {
         SCOPED_TRACE(arguments[0] + (arguments.size() > 1 ? " " + arguments[1] : ""));
@@ -352,6 +358,15 @@ TEST(SolverCommandLine, BadLevelFilesAreRefusedClearly) {
         {edited(7, std::string("#4*0\0#", 6)),
          ":7: byte 0x00 in column 5: this is not a text file"},
         {good + "#?????\n", ":17: unexpected text after the six goal rows"},
+        {good.substr(0, good.find('\n') + 1) + good.substr(good.find('\n', good.find('\n') + 1)),
+         ":3: the par line is missing: line 3 should hold the par, a whole number"},
+        // Names are printed: no tab, no control character, nothing that reorders the line.
+        {"Bad\tname" + good.substr(good.find('\n')),
+         ":1: the name holds a tab in column 4: a name is printable text"},
+        {"Bad \xC2\x9B" + good.substr(good.find('\n')),
+         ":1: the name holds U+009B in column 5: a name is printable text"},
+        {"\xE2\x80\xAE" "Bad" + good.substr(good.find('\n')),
+         ":1: the name holds U+202E in column 1: a name is printable text"},
         // Two pieces in a corridor cannot change places.
         {"Swap\n5\n12****\n" + walls + "21****\n" + walls,
          ": the level cannot be solved: no sequence of moves reaches the goal", 1},
@@ -382,6 +397,7 @@ TEST(SolverCommandLine, SearchesThatRunOutSaySo) {
     std::string path = written("crowded.txt", crowded);
     const std::pair<std::vector<std::string>, std::string> cases[] = {
         {{"--file", path, "--memory-limit", "16"}, "ran out of memory at "},
+        {{"--file", path, "--memory-limit", "0100"}, "(its limit is 100 MiB;"},
         {{"--file", path, "--time-limit", "1"}, "ran out of time after "},
         {{"--memory-limit", "16"}, "gave up: it ran out of memory"},
     };
@@ -426,6 +442,7 @@ TEST(SolverCommandLine, OutputThatCannotBeWrittenGetsAStatusOfItsOwn) {
         GTEST_SKIP() << "no /dev/full here";
     const std::pair<std::vector<std::string>, std::string> writes[] = {
         {{"--level", "1"}, "> /dev/full"},
+        {{"--level", "4", "--slides"}, "> /dev/full"}, // longer than the output's buffer
         {{}, "> /dev/full"},
         {{"--help"}, "> /dev/full"},
         {{"--level", "1"}, ">&-"},
@@ -437,6 +454,27 @@ TEST(SolverCommandLine, OutputThatCannotBeWrittenGetsAStatusOfItsOwn) {
         EXPECT_EQ(lines(run.err).size(), 1u) << run.err;
         EXPECT_TRUE(run.err.starts_with("nudgeboard-solve: cannot write to standard output"))
             << run.err;
+        if (output == "> /dev/full") {
+            EXPECT_TRUE(contains(run.err, "No space left on device")) << run.err;
+        }
     }
+    // A pipe whose reader has gone: the same, not a silent end by signal.
+    int ends[2];
+    ASSERT_EQ(pipe(ends), 0);
+    close(ends[0]);
+    fs::path err = scratch() / "pipe-err.txt";
+    pid_t child = fork();
+    if (child == 0) {
+        dup2(ends[1], STDOUT_FILENO);
+        freopen(err.c_str(), "w", stderr);
+        execl(program().c_str(), program().c_str(), "--level", "1", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(ends[1]);
+    int raw = 0;
+    waitpid(child, &raw, 0);
+    ASSERT_TRUE(WIFEXITED(raw)) << "ended by signal " << WTERMSIG(raw);
+    EXPECT_EQ(WEXITSTATUS(raw), 3);
+    EXPECT_EQ(slurp(err), "nudgeboard-solve: cannot write to standard output: Broken pipe\n");
 }
 #endif
