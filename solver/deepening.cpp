@@ -9,12 +9,12 @@
 
 #include <algorithm>
 #include <atomic>
-#include <memory>
 #include <bit>
 #include <chrono>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <limits>
+#include <memory>
 #include <optional>
 
 namespace nudgeboard::solver {
@@ -53,49 +53,58 @@ std::optional<int> goalAnchor(const Puzzle& puzzle, int k) {
     return at;
 }
 
+// Pieces by their goal anchors: (anchor, piece).
+using Placed = std::vector<std::pair<int, int>>;
+
+// The piece of `left` whose goal lies nearest any of `group`'s, the first in reading order among
+// the nearest.
+Placed::iterator nearest(const Placed& group, Placed& left) {
+    auto apart = [](int a, int b) {
+        return std::abs(rowOf(a) - rowOf(b)) + std::abs(columnOf(a) - columnOf(b));
+    };
+    auto best = left.end();
+    int least = std::numeric_limits<int>::max();
+    for (auto it = left.begin(); it != left.end(); ++it)
+        for (auto [a, k] : group)
+            if (apart(it->first, a) < least) {
+                least = apart(it->first, a);
+                best = it;
+            }
+    return best;
+}
+
+std::vector<int> piecesOf(const Placed& group) {
+    std::vector<int> pieces;
+    for (auto [a, k] : group)
+        pieces.push_back(k);
+    std::sort(pieces.begin(), pieces.end());
+    return pieces;
+}
+
 // Groups of the pieces the goal places, each table within tableSize: each group grown from the
 // first piece left in reading order of goal squares by the piece whose goal lies nearest the
 // group's, so that a table covers pieces that get in each other's way.
 std::vector<std::vector<int>> tableGroups(const Puzzle& puzzle, std::size_t tableSize) {
-    std::vector<std::pair<int, int>> left; // goal anchor, piece
+    Placed left;
     for (int k = 0; k < puzzle.pieceCount(); ++k)
-        if (puzzle.piece(k).inGoal)
-            if (auto a = goalAnchor(puzzle, k))
-                left.emplace_back(*a, k);
+        if (auto a = goalAnchor(puzzle, k); a && puzzle.piece(k).inGoal)
+            left.emplace_back(*a, k);
     std::sort(left.begin(), left.end());
-    auto apart = [](int a, int b) {
-        return std::abs(rowOf(a) - rowOf(b)) + std::abs(columnOf(a) - columnOf(b));
-    };
     std::vector<std::vector<int>> groups;
     while (!left.empty()) {
-        std::vector<std::pair<int, int>> group{left.front()};
+        Placed group{left.front()};
         left.erase(left.begin());
-        for (;;) {
-            auto nearest = left.end();
-            int best = std::numeric_limits<int>::max();
-            for (auto it = left.begin(); it != left.end(); ++it)
-                for (auto [a, k] : group)
-                    if (apart(it->first, a) < best) {
-                        best = apart(it->first, a);
-                        nearest = it;
-                    }
-            if (nearest == left.end())
+        for (auto next = nearest(group, left); next != left.end(); next = nearest(group, left)) {
+            group.push_back(*next);
+            if (PatternTable::sizeFor(puzzle, piecesOf(group), tableSize) == 0) {
+                group.pop_back();
                 break;
-            std::vector<int> pieces{nearest->second};
-            for (auto [a, k] : group)
-                pieces.push_back(k);
-            if (PatternTable::sizeFor(puzzle, pieces, tableSize) == 0)
-                break;
-            group.push_back(*nearest);
-            left.erase(nearest);
+            }
+            left.erase(next);
         }
-        if (group.size() < 2)
-            continue; // one piece alone is no better than its own fewest slides
-        std::vector<int> pieces;
-        for (auto [a, k] : group)
-            pieces.push_back(k);
-        std::sort(pieces.begin(), pieces.end());
-        groups.push_back(std::move(pieces));
+        // One piece alone is no better than its own fewest slides.
+        if (group.size() >= 2)
+            groups.push_back(piecesOf(group));
     }
     return groups;
 }
@@ -104,9 +113,38 @@ std::vector<std::vector<int>> tableGroups(const Puzzle& puzzle, std::size_t tabl
 // the goal onto itself, each tile's goal square onto another tile's. A position and its image
 // then lie equally far from the goal, and both bounds hold.
 struct Symmetry {
-    std::array<int, playCells> square{};   // where each square goes
-    std::array<int, maxPieces> piece{};    // the tile whose goal square is the image of k's
+    std::array<int, playCells> square{}; // where each square goes
+    std::array<int, maxPieces> piece{};  // the tile whose goal square is the image of k's
 };
+
+// The rows and columns a mask's squares span.
+struct Box {
+    int top = boardSide, bottom = 0, left = boardSide, right = 0;
+};
+
+Box boxOf(Mask m) {
+    Box box;
+    for (int c = 0; c < playCells; ++c)
+        if ((m >> c) & 1) {
+            box.top = std::min(box.top, rowOf(c)), box.bottom = std::max(box.bottom, rowOf(c));
+            box.left = std::min(box.left, columnOf(c));
+            box.right = std::max(box.right, columnOf(c));
+        }
+    return box;
+}
+
+// Square c turned or flipped within the box by t: bit 0 flips the rows, bit 1 the columns, bit
+// 2 swaps rows and columns (the box is square then).
+int transformed(int t, const Box& box, int c) {
+    int r = rowOf(c) - box.top, col = columnOf(c) - box.left;
+    if (t & 4)
+        std::swap(r, col);
+    if (t & 1)
+        r = box.bottom - box.top - r;
+    if (t & 2)
+        col = box.right - box.left - col;
+    return cellIndex(box.top + r, box.left + col);
+}
 
 std::optional<Symmetry> tileSymmetry(const Puzzle& puzzle) {
     if (!puzzle.isTilePuzzle())
@@ -121,33 +159,18 @@ std::optional<Symmetry> tileSymmetry(const Puzzle& puzzle) {
         goal[k] = *g;
         goalOf[*g] = k;
     }
-    // The open squares' bounding box, turned or flipped about its centre.
     Mask open = boardCells & ~puzzle.walls();
-    int top = playCells, bottom = 0, left = boardSide, right = 0;
-    for (int c = 0; c < playCells; ++c)
-        if ((open >> c) & 1) {
-            top = std::min(top, rowOf(c)), bottom = std::max(bottom, rowOf(c));
-            left = std::min(left, columnOf(c)), right = std::max(right, columnOf(c));
-        }
+    Box box = boxOf(open);
     for (int t = 1; t < 8; ++t) {
-        bool turns = (t & 4) != 0; // rows become columns
-        if (turns && bottom - top != right - left)
+        if ((t & 4) && box.bottom - box.top != box.right - box.left)
             continue;
         Symmetry s;
         bool fits = true;
         for (int c = 0; c < playCells && fits; ++c) {
-            if (!((open >> c) & 1))
-                continue;
-            int r = rowOf(c) - top, col = columnOf(c) - left;
-            if (turns)
-                std::swap(r, col);
-            if (t & 1)
-                r = bottom - top - r;
-            if (t & 2)
-                col = right - left - col;
-            s.square[c] = cellIndex(top + r, left + col);
-            fits = ((open >> s.square[c]) & 1) && (goalOf[c] == noPiece) ==
-                                                      (goalOf[s.square[c]] == noPiece);
+            s.square[c] = transformed(t, box, c);
+            fits =
+                !((open >> c) & 1) || (((open >> s.square[c]) & 1) &&
+                                       (goalOf[c] == noPiece) == (goalOf[s.square[c]] == noPiece));
         }
         if (!fits)
             continue;
@@ -227,8 +250,8 @@ public:
         Change before{value_, {}, {}};
         before.values[0] = swapIn(sides_[0], k, c.values[0], c.places[0], before.places[0]);
         if (symmetry_)
-            before.values[1] = swapIn(sides_[1], symmetry_->piece[k], c.values[1], c.places[1],
-                                      before.places[1]);
+            before.values[1] =
+                swapIn(sides_[1], symmetry_->piece[k], c.values[1], c.places[1], before.places[1]);
         value_ = c.value;
         return before;
     }
@@ -240,7 +263,7 @@ public:
 private:
     // The bound of one position, the one on the path or its image.
     struct Side {
-        std::array<std::size_t, maxPieces> places{}; // by table
+        std::array<std::size_t, maxPieces> places{};     // by table
         std::array<std::uint8_t, maxPieces> distances{}; // the tables' entries at `places`
         int value = 0;
     };
@@ -250,8 +273,8 @@ private:
         for (std::size_t t = 0; t < tables_->size(); ++t) {
             side.places[t] = table(t).indexOf(p);
             side.distances[t] = static_cast<std::uint8_t>(table(t).distance(side.places[t]));
-            side.value = std::min(side.value + table(t).distance(side.places[t]),
-                                  int{Puzzle::never});
+            side.value =
+                std::min(side.value + table(t).distance(side.places[t]), int{Puzzle::never});
         }
         for (int k = 0; k < puzzle_.pieceCount(); ++k)
             if (tableOf_[k] < 0)
@@ -517,8 +540,15 @@ public:
     Solution run();
 
 private:
-    // One limit's dive, shared by the crew; the path to a goal if one is within the limit.
+    // One limit's dive, shared by the crew; the path to a goal if one is within the limit, and
+    // the least depth plus bound past it.
     Diver::Dive round(Plan& plan, int limit, int& next, std::vector<Move>& found);
+    // One diver from the start; collecting the paths `collectAt` steps long if asked.
+    Diver::Dive solo(Plan& plan, int limit, int& next, std::vector<Move>& found, int collectAt = -1,
+                     std::vector<std::vector<Move>>* collected = nullptr);
+    // The crew, each member diving on from the paths it takes.
+    Diver::Dive shared(Plan& plan, int limit, const std::vector<std::vector<Move>>& paths,
+                       int& next, std::vector<Move>& found);
     void progress(int limit);
     void list(const std::vector<Move>& path, Solution& out) const;
 
@@ -537,36 +567,41 @@ Diver::Dive Deepening::round(Plan& plan, int limit, int& next, std::vector<Move>
     for (int splitAt = 1; crew_->size() > 1 && splitAt < limit && paths.size() < enough;
          ++splitAt) {
         paths.clear();
-        Diver first(plan);
-        first.reset();
-        Diver::Dive d = first.dive(limit, splitAt, &paths);
-        visited_ += first.visited();
-        next = first.next();
-        if (d != Diver::Dive::Deeper) {
-            if (d == Diver::Dive::Found)
-                found = first.path();
+        if (Diver::Dive d = solo(plan, limit, next, found, splitAt, &paths);
+            d != Diver::Dive::Deeper)
             return d;
-        }
     }
-    if (paths.size() < enough) {
-        // Too few to share: one diver takes the whole limit.
-        Diver alone(plan);
-        alone.reset();
-        Diver::Dive d = alone.dive(limit);
-        visited_ += alone.visited();
-        next = alone.next();
-        if (d == Diver::Dive::Found)
-            found = alone.path();
-        return d;
-    }
-    // Each member takes the next path not yet taken. The goal on the earliest path is the one
-    // listed, and a path's positions count only up to it, so the result is the one a single diver
-    // would give.
+    if (paths.size() < enough) // too few to share: one diver takes the whole limit
+        return solo(plan, limit, next, found);
+    return shared(plan, limit, paths, next, found);
+}
+
+Diver::Dive Deepening::solo(Plan& plan, int limit, int& next, std::vector<Move>& found,
+                            int collectAt, std::vector<std::vector<Move>>* collected) {
+    Diver diver(plan);
+    diver.reset();
+    Diver::Dive d = diver.dive(limit, collectAt, collected);
+    visited_ += diver.visited();
+    next = diver.next();
+    if (d == Diver::Dive::Found)
+        found = diver.path();
+    return d;
+}
+
+// Each member takes the next path not yet taken. The goal on the earliest path is the one
+// listed, and a path's positions count only up to it, so the result is the one a single diver
+// would give.
+Diver::Dive Deepening::shared(Plan& plan, int limit, const std::vector<std::vector<Move>>& paths,
+                              int& next, std::vector<Move>& found) {
     std::atomic<std::size_t> taken{0};
     std::atomic<std::size_t> earliest{paths.size()};
     std::vector<std::uint64_t> visited(paths.size(), 0);
     std::vector<int> nexts(static_cast<std::size_t>(crew_->size()), unbounded);
     std::vector<std::vector<Move>> goals(paths.size());
+    auto foundOn = [&](std::size_t i) {
+        for (std::size_t e = earliest.load(); i < e && !earliest.compare_exchange_weak(e, i);)
+            ;
+    };
     crew_->run(crew_->size(), [&](int member) {
         for (std::size_t i; (i = taken.fetch_add(1)) < paths.size() && i < earliest.load();) {
             Diver diver(plan);
@@ -575,12 +610,11 @@ Diver::Dive Deepening::round(Plan& plan, int limit, int& next, std::vector<Move>
             diver.share(&earliest, i);
             Diver::Dive r = diver.dive(limit);
             visited[i] = diver.visited();
-            nexts[static_cast<std::size_t>(member)] =
-                std::min(nexts[static_cast<std::size_t>(member)], diver.next());
+            auto m = static_cast<std::size_t>(member);
+            nexts[m] = std::min(nexts[m], diver.next());
             if (r == Diver::Dive::Found) {
                 goals[i] = diver.path();
-                for (std::size_t e = earliest.load(); i < e && !earliest.compare_exchange_weak(e, i);)
-                    ;
+                foundOn(i);
             }
             if (r == Diver::Dive::Stop && plan.stop)
                 return;
@@ -600,7 +634,8 @@ Diver::Dive Deepening::round(Plan& plan, int limit, int& next, std::vector<Move>
 void Deepening::progress(int limit) {
     if (!limits_.onProgress)
         return;
-    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - begun_).count();
+    double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - begun_).count();
     limits_.onProgress({visited_, limit, seconds, BigMemory::held.load()});
 }
 
@@ -612,8 +647,7 @@ Solution Deepening::run() {
         PathBound bound(puzzle_, metric_, *crew_, limits_.maxBytes);
         Plan plan{puzzle_, metric_, limits_, bound, puzzle_.isTilePuzzle(), begun_};
         Diver start(plan);
-        bool reachable =
-            puzzle_.goalReachable() && !tileParityForbids(puzzle_) && start.reset();
+        bool reachable = puzzle_.goalReachable() && !tileParityForbids(puzzle_) && start.reset();
         for (int limit = start.bound(); reachable;) {
             progress(limit);
             if (std::chrono::steady_clock::now() - begun_ >=

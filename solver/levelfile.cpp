@@ -148,10 +148,9 @@ Problem nameFault(int line, std::string_view name) {
         if (c.code == '\t' || !utf8::printable(c.code)) {
             char code[16];
             std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(c.code));
-            return LevelFileFault{line, "the name holds " +
-                                            std::string(c.code == '\t' ? "a tab" : code) +
-                                            " in column " + std::to_string(column) +
-                                            ": a name is printable text"};
+            return LevelFileFault{
+                line, "the name holds " + std::string(c.code == '\t' ? "a tab" : code) +
+                          " in column " + std::to_string(column) + ": a name is printable text"};
         }
         rest.remove_prefix(c.length);
     }

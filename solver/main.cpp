@@ -7,8 +7,8 @@
 
 #include <CLI/CLI.hpp>
 #include <cerrno>
-#include <csignal>
 #include <charconv>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <iostream>

@@ -239,8 +239,7 @@ void PatternTable::measureTiles(std::vector<std::uint8_t>& at, Mask tiles, int l
     // place, the squares the empty square wanders (the table's pieces stand still) and, n to a
     // visit in `seats`, the pieces' anchors.
     std::vector<Squares, BigAllocator<Squares>> reached(distance_.size(), 0);
-    std::vector<std::pair<std::uint32_t, Squares>,
-                BigAllocator<std::pair<std::uint32_t, Squares>>>
+    std::vector<std::pair<std::uint32_t, Squares>, BigAllocator<std::pair<std::uint32_t, Squares>>>
         queue;
     std::vector<std::uint8_t, BigAllocator<std::uint8_t>> seats;
     // Most places are visited about once: room for that many, touched only as it fills.

@@ -18,8 +18,8 @@ namespace nudgeboard::solver {
 // others stay and move for free, but a table piece slides only into the one empty square, which
 // then lies where the piece was, so the empty square wanders among the others, not through the
 // table's pieces; the table keeps the fewest over the empty square's places. That is the
-// stronger bound, but a slide can raise it by more than one. A place is a mixed-radix number, one digit per piece,
-// the digit the piece's anchor numbered among the anchors where it fits.
+// stronger bound, but a slide can raise it by more than one. A place is a mixed-radix number, one
+// digit per piece, the digit the piece's anchor numbered among the anchors where it fits.
 class PatternTable {
 public:
     enum class Empty { Lifted, Followed };

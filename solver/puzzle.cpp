@@ -494,4 +494,13 @@ bool Puzzle::isTilePuzzle() const {
     return std::popcount(boardCells & ~walls_) == pieceCount() + 1;
 }
 
+Layout Puzzle::startRows() const {
+    return {startRows_[0], startRows_[1], startRows_[2],
+            startRows_[3], startRows_[4], startRows_[5]};
+}
+
+Layout Puzzle::goalRows() const {
+    return {goalRows_[0], goalRows_[1], goalRows_[2], goalRows_[3], goalRows_[4], goalRows_[5]};
+}
+
 } // namespace nudgeboard::solver

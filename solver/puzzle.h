@@ -171,6 +171,9 @@ public:
     };
     Regions regions() const;
 
+    // The rows it was read from.
+    Layout startRows() const;
+    Layout goalRows() const;
     // The play board as layout characters: piece characters, "#" and "*".
     std::array<char, playCells> layout(const Position& p) const;
     // The lowest play cell the piece covers: where a player clicks to select it.
@@ -191,9 +194,9 @@ private:
         std::uint64_t radix;                // the value of one step of this group's digit
         int mirror = -1;                    // the group of the mirrored shape
     };
-    bool number(); // lays out the groups' digits of the key; false if they pass keyBits
-    bool findMirror();             // fills Group::mirror; false if the level is not symmetric
-    void measureToGoal();          // fills toGoal_
+    bool number();        // lays out the groups' digits of the key; false if they pass keyBits
+    bool findMirror();    // fills Group::mirror; false if the level is not symmetric
+    void measureToGoal(); // fills toGoal_
 
     std::vector<Piece> pieces_;
     std::vector<Group> groups_;

@@ -29,7 +29,6 @@ LevelReport solveLevel(int level, const Limits& limits = {});
 // the slides search is left out.
 LevelReport solveLevel(const Puzzle& puzzle, LevelTitle title, const Limits& limits = {});
 
-
 // The table: one header line, one line per level, then a note on what lies below par.
 std::string tableText(const std::vector<LevelReport>& reports);
 

@@ -30,16 +30,16 @@ Character first(std::string_view text) {
         code = (code << 6) | (byte(i) & 0x3Fu);
     }
     // No overlong forms, no surrogates, nothing past U+10FFFF.
-    if ((lead == 0xE0 && byte(1) < 0xA0) || (lead == 0xED && byte(1) >= 0xA0) ||
-        (lead == 0xF0 && byte(1) < 0x90) || (lead == 0xF4 && byte(1) >= 0x90))
-        return {};
-    return {code, length};
+    bool fits = length == 1 || (in(code, 0x80, 0x7FF) && length == 2) ||
+                (in(code, 0x800, 0xFFFF) && !in(code, 0xD800, 0xDFFF) && length == 3) ||
+                (in(code, 0x10000, 0x10FFFF) && length == 4);
+    return fits ? Character{code, length} : Character{};
 }
 
 bool printable(char32_t c) {
     bool control = c < 0x20 || in(c, 0x7F, 0x9F);
-    bool reorders = c == 0x061C || in(c, 0x200E, 0x200F) || in(c, 0x202A, 0x202E) ||
-                    in(c, 0x2066, 0x2069);
+    bool reorders =
+        c == 0x061C || in(c, 0x200E, 0x200F) || in(c, 0x202A, 0x202E) || in(c, 0x2066, 0x2069);
     return !control && !reorders;
 }
 
@@ -52,8 +52,8 @@ int columns(char32_t c) {
                 in(c, 0x3400, 0x4DBF) || in(c, 0x4E00, 0x9FFF) || in(c, 0xA000, 0xA4CF) ||
                 in(c, 0xAC00, 0xD7A3) || in(c, 0xF900, 0xFAFF) || in(c, 0xFE30, 0xFE4F) ||
                 in(c, 0xFF00, 0xFF60) || in(c, 0xFFE0, 0xFFE6) || in(c, 0x1F300, 0x1F64F) ||
-                in(c, 0x1F680, 0x1F6FF) || in(c, 0x1F900, 0x1F9FF) ||
-                in(c, 0x1FA70, 0x1FAFF) || in(c, 0x20000, 0x3FFFD);
+                in(c, 0x1F680, 0x1F6FF) || in(c, 0x1F900, 0x1F9FF) || in(c, 0x1FA70, 0x1FAFF) ||
+                in(c, 0x20000, 0x3FFFD);
     return wide ? 2 : 1;
 }
 

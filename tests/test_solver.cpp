@@ -3,6 +3,7 @@
 #include "solver/levelfile.h"
 #include "solver/pattern.h"
 #include "solver/puzzle.h"
+#include "solver/reference.h"
 #include "solver/report.h"
 #include "solver/search.h"
 #include "solver/utf8.h"
@@ -13,6 +14,7 @@
 #include <map>
 #include <numeric>
 #include <random>
+#include <tuple>
 #include <unordered_map>
 
 using namespace nudgeboard;
@@ -203,45 +205,9 @@ TEST(SolverBound, PatternBoundStaysConsistent) {
 
 namespace {
 
-// A plain 0-1 breadth-first search over (position, piece moved last), or a plain breadth-first
-// search over positions for slides, written for clarity: the yardstick for the fast search.
+// The reference solver's optimum: the yardstick for the fast searches.
 int referenceOptimum(const Puzzle& puzzle, Metric metric) {
-    struct State {
-        Key key;
-        int last;
-        bool operator==(const State&) const = default;
-    };
-    struct Hash {
-        std::size_t operator()(const State& s) const { return std::hash<Key>()(s.key) ^ s.last; }
-    };
-    std::unordered_map<State, int, Hash> dist;
-    std::deque<State> queue;
-    State start{puzzle.pack(puzzle.start()), -1};
-    dist[start] = 0;
-    queue.push_back(start);
-    while (!queue.empty()) {
-        State s = queue.front();
-        queue.pop_front();
-        Position p = puzzle.unpack(s.key);
-        int d = dist[s];
-        if (puzzle.isGoal(p))
-            return d;
-        puzzle.forEachSlide(p, [&](int k, int direction) {
-            Position q = puzzle.slid(p, k, direction);
-            int moved = puzzle.canonicalize(q, k);
-            int cost = metric == Metric::Slides || k != s.last ? 1 : 0;
-            State t{puzzle.pack(q), metric == Metric::Moves ? moved : -1};
-            auto it = dist.find(t);
-            if (it != dist.end() && it->second <= d + cost)
-                return;
-            dist[t] = d + cost;
-            if (cost == 0)
-                queue.push_front(t);
-            else
-                queue.push_back(t);
-        });
-    }
-    return -1;
+    return referenceSolve(puzzle.startRows(), puzzle.goalRows(), metric).optimum;
 }
 
 } // namespace
@@ -599,8 +565,8 @@ TEST(SolverInput, LevelReaderSurvivesRandomAndMutatedFiles) {
 // 2 x 4 boards, both measures alike, and none for the half of the orders that parity forbids.
 TEST(SolverTiles, DeepeningFindsThePlainOptimum) {
     std::mt19937 rng(15);
-    for (auto [height, width] : {std::pair{3, 3}, std::pair{2, 4}}) {
-        for (int round = 0; round < 8; ++round) {
+    for (auto [height, width, rounds] : {std::tuple{3, 3, 4}, std::tuple{2, 4, 8}}) {
+        for (int round = 0; round < rounds; ++round) {
             std::vector<int> tiles(static_cast<std::size_t>(height * width));
             std::iota(tiles.begin(), tiles.end(), 0);
             std::shuffle(tiles.begin(), tiles.end(), rng);

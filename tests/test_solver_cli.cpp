@@ -365,7 +365,9 @@ TEST(SolverCommandLine, BadLevelFilesAreRefusedClearly) {
          ":1: the name holds a tab in column 4: a name is printable text"},
         {"Bad \xC2\x9B" + good.substr(good.find('\n')),
          ":1: the name holds U+009B in column 5: a name is printable text"},
-        {"\xE2\x80\xAE" "Bad" + good.substr(good.find('\n')),
+        {"\xE2\x80\xAE"
+         "Bad" +
+             good.substr(good.find('\n')),
          ":1: the name holds U+202E in column 1: a name is printable text"},
         // Two pieces in a corridor cannot change places.
         {"Swap\n5\n12****\n" + walls + "21****\n" + walls,
