@@ -81,20 +81,23 @@ std::vector<int> piecesOf(const Placed& group) {
     return pieces;
 }
 
-// Groups of the pieces the goal places, each table within tableSize: each group grown from the
-// first piece left in reading order of goal squares by the piece whose goal lies nearest the
-// group's, so that a table covers pieces that get in each other's way.
+// Groups of the pieces the goal places, each table within tableSize and with at most half of
+// them (a table of nearly all is nearly the whole search, measured in advance): each group grown
+// from the first piece left in reading order of goal squares by the piece whose goal lies nearest
+// the group's, so that a table covers pieces that get in each other's way.
 std::vector<std::vector<int>> tableGroups(const Puzzle& puzzle, std::size_t tableSize) {
     Placed left;
     for (int k = 0; k < puzzle.pieceCount(); ++k)
         if (auto a = goalAnchor(puzzle, k); a && puzzle.piece(k).inGoal)
             left.emplace_back(*a, k);
     std::sort(left.begin(), left.end());
+    std::size_t half = (left.size() + 1) / 2;
     std::vector<std::vector<int>> groups;
     while (!left.empty()) {
         Placed group{left.front()};
         left.erase(left.begin());
-        for (auto next = nearest(group, left); next != left.end(); next = nearest(group, left)) {
+        for (auto next = nearest(group, left); next != left.end() && group.size() < half;
+             next = nearest(group, left)) {
             group.push_back(*next);
             if (PatternTable::sizeFor(puzzle, piecesOf(group), tableSize) == 0) {
                 group.pop_back();
