@@ -553,6 +553,8 @@ private:
     Diver::Dive shared(Plan& plan, int limit, const std::vector<std::vector<Move>>& paths,
                        int& next, std::vector<Move>& found);
     void progress(int limit);
+    // `out` with the search's counts and time.
+    Solution finished(Solution& out) const;
     void list(const std::vector<Move>& path, Solution& out) const;
 
     const Puzzle& puzzle_;
@@ -645,12 +647,14 @@ void Deepening::progress(int limit) {
 Solution Deepening::run() {
     Solution out;
     try {
+        if (!puzzle_.goalReachable() || tileParityForbids(puzzle_))
+            return finished(out);
         MemoryLimit memoryLimit(limits_.maxBytes);
         crew_.emplace(workersForMachine());
         PathBound bound(puzzle_, metric_, *crew_, limits_.maxBytes);
         Plan plan{puzzle_, metric_, limits_, bound, puzzle_.isTilePuzzle(), begun_};
         Diver start(plan);
-        bool reachable = puzzle_.goalReachable() && !tileParityForbids(puzzle_) && start.reset();
+        bool reachable = start.reset();
         for (int limit = start.bound(); reachable;) {
             progress(limit);
             if (std::chrono::steady_clock::now() - begun_ >=
@@ -681,6 +685,10 @@ Solution Deepening::run() {
             BigMemory::refused ? Solution::Shortage::Memory : Solution::Shortage::SystemMemory;
         out.outcome = Solution::Outcome::GaveUp;
     }
+    return finished(out);
+}
+
+Solution Deepening::finished(Solution& out) const {
     out.states = visited_;
     out.peakBytes = BigMemory::peak.load();
     out.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - begun_).count();

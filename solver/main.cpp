@@ -136,8 +136,8 @@ int solveFile(const std::string& path, bool steps, solver::Metric metric,
     if (!file)
         return complain(error, badInput);
     auto puzzle = solver::Puzzle::fromLayouts(file->startRows(), file->goalRows(), &error);
-    if (!puzzle) // the checks passed, so the level is too big to number
-        return complain(path + ": " + error, unsolved);
+    if (!puzzle) // the reader ran the same checks: a fault of the solver's
+        throw solver::InternalError(path + ": " + error);
     solver::LevelTitle title{0, file->name, file->par};
     solver::LevelReport report;
     solver::Limits withProgress = limits;
@@ -257,11 +257,10 @@ int main(int argc, char** argv) try {
                  "fewest single-cell slides, positions searched and time taken.",
                  "nudgeboard-solve"};
     app.footer("Exit status: 0 solved; 1 the level cannot be solved, or a search gave up (out of "
-               "memory or time; for the table, any row), or the level has too many positions to "
-               "number; 2 a bad argument or level file; 3 standard output could not be written; "
-               "4 an internal error of the solver. Every status but 0 comes with one line on "
-               "standard error. On a terminal, a line on standard error shows a running search's "
-               "progress.");
+               "memory or time; for the table, any row); 2 a bad argument or level file; 3 "
+               "standard output could not be written; 4 an internal error of the solver. Every "
+               "status but 0 comes with one line on standard error. On a terminal, a line on "
+               "standard error shows a running search's progress.");
     std::string levelText; // checked below, then read as a decimal number
     std::string path;
     bool slides = false;
