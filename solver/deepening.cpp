@@ -469,7 +469,10 @@ private:
     Dive diveAny() {
         if (auto end = arrive())
             return *end;
-        const Move* last = path_.empty() ? nullptr : &path_.back();
+        // A copy: the path grows below this step.
+        std::optional<Move> last;
+        if (!path_.empty())
+            last = path_.back();
         // Under the game's counter the piece that moved last has had its run; a slide straight
         // back undoes the last one.
         int skip = plan_.metric == Metric::Moves && last ? last->piece : noPiece;
