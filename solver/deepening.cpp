@@ -16,6 +16,7 @@
 #include <limits>
 #include <memory>
 #include <optional>
+#include <thread>
 
 namespace nudgeboard::solver {
 
@@ -350,7 +351,24 @@ struct Plan {
     std::chrono::steady_clock::time_point begun;
     std::atomic<bool> stop{false}; // out of time, or the path too deep
     std::atomic<bool> timedOut{false};
+    // For the progress line: positions searched, counted 65,536 at a time by every diver; the
+    // limit and when the line was last written, by the calling thread alone.
+    std::atomic<std::uint64_t> searched{0};
+    int limit = 0;
+    std::chrono::steady_clock::time_point reported{};
+    std::thread::id caller = std::this_thread::get_id();
 };
+
+// Writes the progress line, at most four times a second, from the calling thread.
+void report(Plan& plan, bool now = false) {
+    auto at = std::chrono::steady_clock::now();
+    if (!plan.limits.onProgress || std::this_thread::get_id() != plan.caller ||
+        (!now && at - plan.reported < std::chrono::milliseconds(250)))
+        return;
+    plan.reported = at;
+    double seconds = std::chrono::duration<double>(at - plan.begun).count();
+    plan.limits.onProgress({plan.searched.load(), plan.limit, seconds, BigMemory::held.load()});
+}
 
 // One depth-first walk at a time, on one thread: the path it is on, its position and bound.
 class Diver {
@@ -506,6 +524,8 @@ private:
     bool overtaken() const { return earliest_ && earliest_->load() < index_; }
 
     bool outOfTime() {
+        plan_.searched += 65536;
+        report(plan_);
         auto now = std::chrono::steady_clock::now();
         double seconds = std::chrono::duration<double>(now - plan_.begun).count();
         if (seconds >= plan_.limits.maxSeconds) {
@@ -555,7 +575,6 @@ private:
     // The crew, each member diving on from the paths it takes.
     Diver::Dive shared(Plan& plan, int limit, const std::vector<std::vector<Move>>& paths,
                        int& next, std::vector<Move>& found);
-    void progress(int limit);
     // `out` with the search's counts and time.
     Solution finished(Solution& out) const;
     void list(const std::vector<Move>& path, Solution& out) const;
@@ -639,14 +658,6 @@ Diver::Dive Deepening::shared(Plan& plan, int limit, const std::vector<std::vect
     return plan.stop ? Diver::Dive::Stop : Diver::Dive::Deeper;
 }
 
-void Deepening::progress(int limit) {
-    if (!limits_.onProgress)
-        return;
-    double seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - begun_).count();
-    limits_.onProgress({visited_, limit, seconds, BigMemory::held.load()});
-}
-
 Solution Deepening::run() {
     Solution out;
     try {
@@ -659,7 +670,8 @@ Solution Deepening::run() {
         Diver start(plan);
         bool reachable = start.reset();
         for (int limit = start.bound(); reachable;) {
-            progress(limit);
+            plan.limit = limit;
+            report(plan, true);
             if (std::chrono::steady_clock::now() - begun_ >=
                 std::chrono::duration<double>(limits_.maxSeconds)) {
                 out.ranOut = Solution::Shortage::Time;
