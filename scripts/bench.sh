@@ -13,7 +13,7 @@ QT_QPA_PLATFORM=offscreen "$b/soak_memory" 2>/dev/null
 "$b/bench_solver" --benchmark_filter='WholeTable|AllLevels|FewestMoves'
 /usr/bin/time -f "nudgeboard-solve: %e s wall, %M KiB peak resident" \
     build/default/solver/nudgeboard-solve >/dev/null
-python3 bench/korf100.py build/default/solver/nudgeboard-solve | tail -n 1
+python3 bench/korf100.py build/default/solver/nudgeboard-solve | tail -n 2
 xvfb-run -a -s "-screen 0 640x480x24" /usr/bin/python3 scripts/startup.py \
     build/default/nudgeboard "$b/minimal_window" 15
 /usr/bin/python3 scripts/latency.py --strokes 100 --game build/default/nudgeboard \
