@@ -12,7 +12,9 @@
 #include <array>
 #include <deque>
 #include <map>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -20,8 +22,21 @@ namespace nudgeboard::solver {
 
 namespace {
 
-// The board, and under Metric::Moves the piece that moved last after it.
-using State = std::string;
+using Board = std::array<char, playCells>;
+
+// A board and, under Metric::Moves, the piece that moved last (0 before any move).
+struct State {
+    Board board;
+    char last;
+    bool operator==(const State&) const = default;
+};
+
+struct StateHash {
+    std::size_t operator()(const State& s) const {
+        return std::hash<std::string_view>()(std::string_view(s.board.data(), s.board.size())) ^
+               static_cast<std::size_t>(s.last);
+    }
+};
 
 struct Reached {
     int cost;
@@ -29,9 +44,9 @@ struct Reached {
     Step step; // on `from`
 };
 
-// The board after the piece `piece` slides one square along `offset`, or "" if it cannot.
-std::string slid(const std::string& board, char piece, int offset) {
-    std::string after = board;
+// The board after the piece `piece` slides one square along `offset`, if it can.
+std::optional<Board> slid(const Board& board, char piece, int offset) {
+    Board after = board;
     for (int c = 0; c < playCells; ++c)
         if (board[c] == piece)
             after[c] = '*';
@@ -40,26 +55,31 @@ std::string slid(const std::string& board, char piece, int offset) {
             continue;
         int to = neighbour(c, offset);
         if (to < 0 || (board[to] != '*' && board[to] != piece))
-            return "";
+            return std::nullopt;
         after[to] = piece;
     }
     return after;
 }
 
-bool isGoal(const std::string& board, const std::string& goal) {
+bool isGoal(const Board& board, const Board& goal) {
     for (int c = 0; c < playCells; ++c)
         if (goal[c] != '?' && goal[c] != board[c])
             return false;
     return true;
 }
 
+bool isFirstSquare(const Board& board, int c) {
+    char piece = board[c];
+    return piece != '#' && piece != '*' &&
+           std::find(board.begin(), board.end(), piece) == board.begin() + c;
+}
+
 // The pieces the goal does not name, by shape: each shape's letters, sorted.
-std::vector<std::string> interchangeable(const std::string& board, const std::string& goal) {
+std::vector<std::string> interchangeable(const Board& board, const Board& goal) {
     std::map<std::string, std::string> byShape;
     for (int c = 0; c < playCells; ++c) {
         char piece = board[c];
-        if (piece == '#' || piece == '*' || board.find(piece) != static_cast<std::size_t>(c) ||
-            goal.find(piece) != std::string::npos)
+        if (!isFirstSquare(board, c) || std::find(goal.begin(), goal.end(), piece) != goal.end())
             continue;
         std::string shape; // its squares from its first one
         for (int d = c; d < playCells; ++d)
@@ -77,7 +97,7 @@ std::vector<std::string> interchangeable(const std::string& board, const std::st
 }
 
 // The board with each group's pieces lettered in reading order; `moved` as it is lettered now.
-std::string lettered(std::string board, const std::vector<std::string>& groups, char& moved) {
+Board lettered(Board board, const std::vector<std::string>& groups, char& moved) {
     for (const std::string& letters : groups) {
         std::string order; // the group's pieces in reading order
         for (char square : board)
@@ -96,40 +116,39 @@ std::string lettered(std::string board, const std::vector<std::string>& groups, 
     return board;
 }
 
-std::string joined(const Layout& rows) {
-    std::string board;
-    for (auto row : rows)
-        board += row;
+Board joined(const Layout& rows) {
+    Board board{};
+    for (int c = 0; c < playCells; ++c)
+        board[c] = rows[rowOf(c)][columnOf(c)];
     return board;
 }
 
 // Calls f(piece, cell, arrow, board after) for every legal slide on `board`, each piece once,
 // from its first square: the square a player clicks.
-template <class F> void forEachSlide(const std::string& board, F&& f) {
+template <class F> void forEachSlide(const Board& board, F&& f) {
     for (int c = 0; c < playCells; ++c) {
-        char piece = board[c];
-        if (piece == '#' || piece == '*' || board.find(piece) != static_cast<std::size_t>(c))
+        if (!isFirstSquare(board, c))
             continue;
         for (const Arrow& arrow : arrows)
-            if (std::string after = slid(board, piece, arrow.offset); !after.empty())
-                f(piece, c, arrow, after);
+            if (std::optional<Board> after = slid(board, board[c], arrow.offset))
+                f(board[c], c, arrow, *after);
     }
 }
 
 } // namespace
 
 ReferenceAnswer referenceSolve(const Layout& startRows, const Layout& goalRows, Metric metric) {
-    std::string goal = joined(goalRows);
-    std::string board = joined(startRows);
+    Board goal = joined(goalRows);
+    Board board = joined(startRows);
     std::vector<std::string> groups = interchangeable(board, goal);
     char none = 0;
-    State start = lettered(board, groups, none) + '\0';
-    std::unordered_map<State, Reached> reached{{start, {0, start, {}}}};
+    State start{lettered(board, groups, none), 0};
+    std::unordered_map<State, Reached, StateHash> reached{{start, {0, start, {}}}};
     std::deque<State> queue{start};
     // The path from the start, each step taken back to the state it came from.
     auto traceBack = [&](const State& goalState) {
         ReferenceAnswer answer{reached.at(goalState).cost, {}};
-        for (State at = goalState; at != start; at = reached.at(at).from)
+        for (State at = goalState; !(at == start); at = reached.at(at).from)
             answer.steps.push_back(reached.at(at).step);
         std::reverse(answer.steps.begin(), answer.steps.end());
         return answer;
@@ -138,14 +157,13 @@ ReferenceAnswer referenceSolve(const Layout& startRows, const Layout& goalRows, 
         State s = queue.front();
         queue.pop_front();
         int cost = reached.at(s).cost;
-        std::string here = s.substr(0, playCells);
-        if (isGoal(here, goal))
+        if (isGoal(s.board, goal))
             return traceBack(s);
-        forEachSlide(here, [&](char piece, int cell, const Arrow& arrow, const std::string& after) {
-            bool free = metric == Metric::Moves && piece == s.back();
+        forEachSlide(s.board, [&](char piece, int cell, const Arrow& arrow, const Board& after) {
+            bool free = metric == Metric::Moves && piece == s.last;
             char moved = piece;
-            State next = lettered(after, groups, moved);
-            next += metric == Metric::Moves ? moved : '\0';
+            State next{lettered(after, groups, moved), 0};
+            next.last = metric == Metric::Moves ? moved : char{0};
             int nextCost = cost + (free ? 0 : 1);
             auto known = reached.find(next);
             if (known != reached.end() && known->second.cost <= nextCost)
