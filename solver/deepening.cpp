@@ -11,7 +11,6 @@
 #include <atomic>
 #include <bit>
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
 #include <limits>
 #include <memory>
@@ -25,7 +24,7 @@ namespace {
 constexpr int noPiece = -1;
 // The deepest path followed, as for the best-first search.
 constexpr int deepest = 65535;
-// A pattern table holds at most this many places: 1 MiB, the three tables of the 15-puzzle
+// A pattern table holds at most this many places, a byte each: the three tables of the 15-puzzle
 // measured in about a tenth of a second each.
 constexpr std::size_t largestTable = std::size_t{1} << 20;
 // While it is measured, a table that follows the empty square holds about this many bytes a
@@ -39,6 +38,7 @@ std::size_t tableSizeWithin(std::size_t maxBytes, int crew) {
         size /= 2;
     return size;
 }
+
 // No depth plus bound met past the limit yet.
 constexpr int unbounded = std::numeric_limits<int>::max();
 
