@@ -1,7 +1,7 @@
 // An allocator for the search's big arrays: it counts the bytes they hold against a limit, and
 // on Linux, blocks of 2 MiB and more are mapped straight from the system, so that a freed one
-// goes back at once instead of lingering in the heap, and the largest ask for huge pages, since
-// touching hundreds of megabytes page by page costs more than the search itself.
+// goes back at once instead of lingering in the heap, and ask for huge pages, since touching
+// them page by page costs a large share of a search (a page fault is dear on a virtual machine).
 #pragma once
 
 #include <atomic>
@@ -65,7 +65,6 @@ template <class T> struct BigAllocator {
     template <class U> BigAllocator(const BigAllocator<U>&) {}
 
     static constexpr std::size_t hugePage = std::size_t{2} << 20;
-    static constexpr std::size_t hugeEnough = std::size_t{32} << 20;
 
     // What a block of n elements really takes.
     static std::size_t blockBytes(std::size_t n) {
@@ -90,10 +89,9 @@ template <class T> struct BigAllocator {
                 if (p == MAP_FAILED)
                     throw std::bad_alloc();
 #if defined(MADV_HUGEPAGE)
-                // A hint, for the blocks where it pays: huge pages are resident whole, which costs
-                // more memory than it saves time on the smaller ones.
-                if (bytes >= hugeEnough)
-                    madvise(p, bytes, MADV_HUGEPAGE);
+                // A hint: a fault a huge page rather than a fault a 4 KiB page. The block is
+                // counted in whole huge pages, as it may be resident.
+                madvise(p, bytes, MADV_HUGEPAGE);
 #endif
                 return static_cast<T*>(p);
             }
