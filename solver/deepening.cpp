@@ -261,9 +261,6 @@ public:
     }
     void restore(int k, const Change& before) { apply(k, before); }
 
-    int tableCount() const { return static_cast<int>(tables_->size()); }
-    int side0() const { return sides_[0].value; }
-
 private:
     // The bound of one position, the one on the path or its image.
     struct Side {
