@@ -629,3 +629,46 @@ TEST(SolverSearch, LevelsPastTheNumbering) {
         }
     }
 }
+
+// A table that follows the empty square never says more than the fewest slides left, and never
+// less than the table with the other tiles lifted off; somewhere it says more, or it would be
+// no use.
+TEST(SolverTiles, FollowedTablesBoundTheSlidesLeft) {
+    Puzzle puzzle = tilePuzzle(3, 3, {0, 1, 2, 3, 4, 5, 6, 7, 8});
+    std::vector<int> pieces{0, 1, 2, 3};
+    PatternTable lifted(puzzle, pieces), followed(puzzle, pieces, PatternTable::Empty::Followed);
+    std::mt19937 rng(21);
+    Position p = puzzle.start();
+    bool stronger = false;
+    for (int round = 0; round < 12; ++round) {
+        for (int step = 0; step < 40; ++step) {
+            std::vector<std::pair<int, int>> legal;
+            puzzle.forEachSlide(p, [&](int k, int d) { legal.emplace_back(k, d); });
+            auto [k, d] = legal[rng() % legal.size()];
+            p = puzzle.slid(p, k, d);
+        }
+        auto cells = puzzle.layout(p);
+        std::array<std::string, 6> rows;
+        for (int r = 0; r < 6; ++r)
+            rows[r] = std::string(cells.begin() + 6 * r, cells.begin() + 6 * r + 6);
+        Layout start{rows[0], rows[1], rows[2], rows[3], rows[4], rows[5]};
+        int left = referenceSolve(start, puzzle.goalRows(), Metric::Slides).optimum;
+        int weak = lifted.distance(lifted.indexOf(p));
+        int strong = followed.distance(followed.indexOf(p));
+        EXPECT_LE(weak, strong);
+        EXPECT_LE(strong, left);
+        stronger |= strong > weak;
+    }
+    EXPECT_TRUE(stronger);
+}
+
+// Under a small memory limit the deepening search measures smaller tables and still lists the
+// optimum, its tables within the limit.
+TEST(SolverTiles, SmallMemoryLimitsKeepTheOptimum) {
+    Limits small;
+    small.maxBytes = std::size_t{6} << 20;
+    Solution s = solve(tilePuzzle(4, 4, korfTwelve), Metric::Slides, small);
+    ASSERT_EQ(s.outcome, Solution::Outcome::Solved);
+    EXPECT_EQ(s.slides, 45);
+    EXPECT_LE(s.peakBytes, small.maxBytes);
+}
