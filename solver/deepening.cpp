@@ -2,6 +2,7 @@
 // until a goal lies within it (IDA*). The first goal found within the limit is an optimum, since
 // the bound never overestimates and every path within the limit is tried.
 #include "solver/deepening.h"
+#include "play/arrows.h"
 #include "solver/bigalloc.h"
 #include "solver/crew.h"
 #include "solver/pattern.h"
@@ -42,18 +43,6 @@ std::size_t tableSizeWithin(std::size_t maxBytes, int crew) {
 // No depth plus bound met past the limit yet.
 constexpr int unbounded = std::numeric_limits<int>::max();
 
-// The anchor where the goal wants piece k, if it wants it at exactly one.
-std::optional<int> goalAnchor(const Puzzle& puzzle, int k) {
-    std::optional<int> at;
-    for (int a = 0; a < playCells; ++a)
-        if (puzzle.slidesToGoal(k, a) == 0) {
-            if (at)
-                return std::nullopt;
-            at = a;
-        }
-    return at;
-}
-
 // Pieces by their goal anchors: (anchor, piece).
 using Placed = std::vector<std::pair<int, int>>;
 
@@ -89,7 +78,7 @@ std::vector<int> piecesOf(const Placed& group) {
 std::vector<std::vector<int>> tableGroups(const Puzzle& puzzle, std::size_t tableSize) {
     Placed left;
     for (int k = 0; k < puzzle.pieceCount(); ++k)
-        if (auto a = goalAnchor(puzzle, k); a && puzzle.piece(k).inGoal)
+        if (auto a = puzzle.goalAnchor(k); a && puzzle.piece(k).inGoal)
             left.emplace_back(*a, k);
     std::sort(left.begin(), left.end());
     std::size_t half = (left.size() + 1) / 2;
@@ -157,7 +146,7 @@ std::optional<Symmetry> tileSymmetry(const Puzzle& puzzle) {
     std::array<int, playCells> goalOf{}; // the tile the goal puts on a square, noPiece if none
     goalOf.fill(noPiece);
     for (int k = 0; k < puzzle.pieceCount(); ++k) {
-        std::optional<int> g = goalAnchor(puzzle, k);
+        std::optional<int> g = puzzle.goalAnchor(k);
         if (!g)
             return std::nullopt;
         goal[k] = *g;
@@ -338,6 +327,21 @@ struct Move {
     int to;
 };
 
+// In a tile puzzle, by square and direction, the open square whose tile slides that way into it;
+// -1 where none does.
+using Into = std::array<std::array<std::int8_t, directionCount>, playCells>;
+
+Into squaresInto(const Puzzle& puzzle) {
+    Mask open = boardCells & ~puzzle.walls();
+    Into into{};
+    for (int c = 0; c < playCells; ++c)
+        for (int d = 0; d < directionCount; ++d) {
+            int from = neighbour(c, -cellOffset[d]);
+            into[c][d] = static_cast<std::int8_t>(from >= 0 && ((open >> from) & 1) ? from : -1);
+        }
+    return into;
+}
+
 // What all divers share: the level, the metric, the bound's tables, the limit and the clock.
 struct Plan {
     const Puzzle& puzzle;
@@ -345,6 +349,7 @@ struct Plan {
     const Limits& limits;
     const PathBound& bound; // as measured at the start
     bool tiles;
+    Into into;
     std::chrono::steady_clock::time_point begun;
     std::atomic<bool> stop{false}; // out of time, or the path too deep
     std::atomic<bool> timedOut{false};
@@ -378,16 +383,7 @@ public:
         owner_.fill(noPiece);
         for (int k = 0; k < plan.puzzle.pieceCount(); ++k)
             owner_[position_.anchor[k]] = static_cast<std::int8_t>(k);
-        Mask open = boardCells & ~plan.puzzle.walls();
-        empty_ = std::countr_zero(open & ~plan.puzzle.occupied(position_));
-        for (int c = 0; c < playCells; ++c)
-            for (int d = 0; d < directionCount; ++d) {
-                int from = c - cellOffset[d];
-                bool on = from >= 0 && from < playCells &&
-                          (rowOf(from) == rowOf(c) || columnOf(from) == columnOf(c)) &&
-                          ((open >> from) & 1);
-                into_[c][d] = static_cast<std::int8_t>(on ? from : -1);
-            }
+        empty_ = std::countr_zero(boardCells & ~plan.puzzle.occupied(position_));
     }
 
     // Follows `path` from the start, as `dive` would have.
@@ -508,7 +504,7 @@ private:
         int back = path_.empty() ? -1 : path_.back().to; // the square the last tile came from
         int to = empty_;
         for (int d = 0; d < directionCount; ++d) {
-            int from = into_[to][d];
+            int from = plan_.into[to][d];
             if (from < 0 || from == back)
                 continue;
             Dive result = step({owner_[from], from, to}, [&] { return diveTiles(); });
@@ -536,11 +532,9 @@ private:
     Position position_;
     PathBound bound_;
     std::vector<Move> path_;
-    // For a tile puzzle: the piece on each square (noPiece where none), the empty square, and
-    // by square and direction the square whose tile slides that way into it (-1 off the board).
+    // For a tile puzzle: the piece on each square (noPiece where none), and the empty square.
     std::array<std::int8_t, playCells> owner_{};
     int empty_ = 0;
-    std::array<std::array<std::int8_t, directionCount>, playCells> into_{};
     int limit_ = 0; // on depth plus bound
     int next_ = 0;  // the least depth plus bound past the limit met so far
     int collectAt_ = -1;
@@ -663,7 +657,8 @@ Solution Deepening::run() {
         MemoryLimit memoryLimit(limits_.maxBytes);
         crew_.emplace(workersForMachine());
         PathBound bound(puzzle_, metric_, *crew_, limits_.maxBytes);
-        Plan plan{puzzle_, metric_, limits_, bound, puzzle_.isTilePuzzle(), begun_};
+        Plan plan{puzzle_, metric_, limits_, bound, puzzle_.isTilePuzzle(), squaresInto(puzzle_),
+                  begun_};
         Diver start(plan);
         bool reachable = start.reset();
         for (int limit = start.bound(); reachable;) {
@@ -750,7 +745,7 @@ bool tileParityForbids(const Puzzle& puzzle) {
     to.fill(-1);
     Mask taken = puzzle.walls();
     for (int k = 0; k < puzzle.pieceCount(); ++k) {
-        std::optional<int> goal = goalAnchor(puzzle, k);
+        std::optional<int> goal = puzzle.goalAnchor(k);
         if (!goal)
             return false; // the goal leaves a tile a choice of squares
         to[puzzle.start().anchor[k]] = *goal;

@@ -214,12 +214,10 @@ void PatternTable::measureTiles() {
     std::vector<std::uint8_t> at(n);
     Mask tiles = 0;
     for (std::size_t i = 0; i < n; ++i) {
-        int goals = 0;
-        for (int a = 0; a < playCells; ++a)
-            if (puzzle_.slidesToGoal(pieces_[i], a) == 0)
-                at[i] = static_cast<std::uint8_t>(a), ++goals;
-        if (goals != 1)
+        std::optional<int> goal = puzzle_.goalAnchor(pieces_[i]);
+        if (!goal)
             return measure(); // a goal with a choice of squares: the plainer table
+        at[i] = static_cast<std::uint8_t>(*goal);
         tiles |= Mask{1} << at[i];
     }
     // The empty square's squares are kept from the lowest open square on, in 32 bits where they

@@ -503,4 +503,15 @@ Layout Puzzle::goalRows() const {
     return {goalRows_[0], goalRows_[1], goalRows_[2], goalRows_[3], goalRows_[4], goalRows_[5]};
 }
 
+std::optional<int> Puzzle::goalAnchor(int k) const {
+    std::optional<int> at;
+    for (int a = 0; a < playCells; ++a)
+        if (toGoal_[k][a] == 0) {
+            if (at)
+                return std::nullopt;
+            at = a;
+        }
+    return at;
+}
+
 } // namespace nudgeboard::solver

@@ -118,6 +118,8 @@ public:
     // empty or gives to another piece. `never` if no such place can be reached.
     static constexpr int never = 255;
     int slidesToGoal(int k, int a) const { return toGoal_[k][a]; }
+    // The anchor where the goal wants piece k, if it wants it at exactly one.
+    std::optional<int> goalAnchor(int k) const;
 
     // Orders the anchors of interchangeable pieces so that equal boards get equal positions.
     // Returns the new number of piece `tracked`.
