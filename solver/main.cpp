@@ -52,24 +52,24 @@ int complain(const std::string& what, int status) {
 // alone or change it.
 std::string writeFault;
 
-// Everything printed goes through here and reaches standard output, or `finish` says why not.
-void print(const std::string& text) {
+// Runs one write to standard output unless one has failed already, keeping the failure's reason.
+template <class Write> void attempt(Write&& write) {
     if (std::cout.fail())
         return;
     errno = 0;
-    std::cout << text;
-    if (std::cout.fail() && writeFault.empty())
+    write();
+    if (std::cout.fail())
         writeFault = errno != 0 ? std::string(": ") + std::strerror(errno) : ": a write failed";
+}
+
+// Everything printed goes through here and reaches standard output, or `finish` says why not.
+void print(const std::string& text) {
+    attempt([&] { std::cout << text; });
 }
 
 // The run's status, or one of its own if standard output could not be written.
 int finish(int status) {
-    if (!std::cout.fail()) {
-        errno = 0;
-        std::cout.flush();
-        if (std::cout.fail())
-            writeFault = errno != 0 ? std::string(": ") + std::strerror(errno) : ": a write failed";
-    }
+    attempt([] { std::cout.flush(); });
     if (!std::cout.fail())
         return status;
     return complain("cannot write to standard output" + writeFault, writeFailed);
