@@ -20,10 +20,11 @@ _PALETTE_H = _read("levels", "palette.h")
 # The named colours: emptyColor, wallColor, underParCyan, ...
 COLORS = {name: _rgb(value) for name, value in
           re.findall(r"constexpr Rgb (\w+) = (rgb\([^)]*\));", _PALETTE_H)}
-# Layout character to the colour it paints.
-PALETTE = {ch: COLORS[value] if value in COLORS else _rgb(value) for ch, value in
-           re.findall(r'\{"(.)", (rgb\([^)]*\)|\w+)\}', _PALETTE_H)}
-if len(PALETTE) != 27 or not COLORS:
+_ENTRIES = re.findall(r'\{"(.)", (rgb\([^)]*\)|\w+), "([^"]*)"\}', _PALETTE_H)
+# Layout character to the colour it paints, and to what a screen reader calls its pieces.
+PALETTE = {ch: COLORS[value] if value in COLORS else _rgb(value) for ch, value, _ in _ENTRIES}
+COLOR_NAMES = {ch: name for ch, _, name in _ENTRIES if name}
+if len(PALETTE) != 27 or len(COLOR_NAMES) != 24 or not COLORS:
     raise RuntimeError("levels/palette.h no longer reads as expected")
 
 
