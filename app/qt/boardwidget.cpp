@@ -3,6 +3,7 @@
 
 #include "app/form1.h"
 #include "app/picture.h"
+#include "app/qt/boardaccessible.h"
 
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -43,6 +44,7 @@ void frame(QPainter& painter, const DeviceRect& r, int line, const QColor& color
 BoardWidget::BoardWidget(QWidget* parent) : QWidget(parent) {
     setFocusPolicy(Qt::NoFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    installBoardAccessibility();
 }
 
 int BoardWidget::dpi() const {
@@ -58,6 +60,36 @@ QPointF BoardWidget::deviceShift() const {
 DeviceRect BoardWidget::deviceRectOf(int index) const {
     const Cell& c = cell(index);
     return deviceRect(c.left, c.top, c.width, c.height, dpi());
+}
+
+namespace {
+
+// What one unit of the accessible tree's screen coordinates is, in the window's own units. Qt
+// 6.4's AT-SPI bridge hands rectangles and points through unscaled, while a screen reader works
+// in the screen's pixels; so the boards speak in device pixels there.
+qreal accessibleUnit(const QWidget* widget) {
+#if QT_VERSION < QT_VERSION_CHECK(6, 6, 0) && defined(Q_OS_LINUX)
+    return 1 / widget->devicePixelRatio();
+#else
+    (void)widget;
+    return 1;
+#endif
+}
+
+} // namespace
+
+QRect BoardWidget::screenRectOf(int index) const {
+    qreal ratio = devicePixelRatio();
+    QPointF shift = deviceShift();
+    DeviceRect r = deviceRectOf(index);
+    QPointF origin = QPointF(mapToGlobal(QPoint(0, 0))) * ratio + shift;
+    QRectF device(origin.x() + r.left, origin.y() + r.top, r.width(), r.height());
+    qreal unit = accessibleUnit(this) * ratio;
+    return QRectF(device.topLeft() / unit, device.size() / unit).toRect();
+}
+
+int BoardWidget::cellAtScreen(QPoint point) const {
+    return cellAt(mapFromGlobal(QPointF(point) * accessibleUnit(this)));
 }
 
 int BoardWidget::shownCells() const {

@@ -43,6 +43,13 @@ public:
     // Where a cell lies on the device, relative to the widget's first whole device pixel.
     DeviceRect deviceRectOf(int index) const;
 
+    // For the accessible tree: what is painted, a cell on the screen, the cell under a point of
+    // the screen (both in the tree's screen units), and a click on a cell as the mouse makes it.
+    const Form1* form() const { return form_; }
+    QRect screenRectOf(int index) const;
+    int cellAtScreen(QPoint point) const;
+    void press(int index) { emit clicked(index); }
+
 signals:
     void clicked(int index);
 

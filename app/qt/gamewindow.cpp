@@ -2,7 +2,9 @@
 #include "app/qt/gamewindow.h"
 
 #include "app/form1.h"
+#include "app/qt/boardaccessible.h"
 #include "app/qt/boardwidget.h"
+#include "app/spoken.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -176,10 +178,14 @@ QAction* GameWindow::levelAction(int level) const {
 void GameWindow::refresh() {
     Changes changes = shown_.update(form_);
     board_->refresh(form_, changes);
+    announceCells(board_, changes);
     if (changes.nameof)
         refreshLabel(nameof_, form_.Nameof);
-    if (changes.numMoves)
+    if (changes.numMoves) {
         refreshLabel(numMoves_, form_.numMoves);
+        // The counter's colour against par, for a player who cannot see it.
+        numMoves_->setAccessibleDescription(toQString(parWords(form_)));
+    }
 }
 
 void GameWindow::keyUp(int key) {

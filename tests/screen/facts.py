@@ -29,18 +29,22 @@ if len(PALETTE) != 27 or len(COLOR_NAMES) != 24 or not COLORS:
 
 
 def _levels():
-    """Each built-in level's start and goal rows as written in levels/catalogue.h."""
+    """Each built-in level's name, start and goal rows as written in levels/catalogue.h."""
     body = _read("levels", "catalogue.h").split("std::to_array<Level>({", 1)[1]
-    return re.findall(r'\{"[^"]*",\s*\d+,\s*\{([^}]*)\},\s*\{([^}]*)\}\}', body)
+    return re.findall(r'\{"([^"]*)",\s*\d+,\s*\{([^}]*)\},\s*\{([^}]*)\}\}', body)
 
 
 def level_count():
     return len(_levels())
 
 
+def level_name(level):
+    return _levels()[level - 1][0]
+
+
 def level_rows(level):
     """A built-in level's start and goal rows, twelve strings, from levels/catalogue.h."""
-    start, goal = _levels()[level - 1]
+    _, start, goal = _levels()[level - 1]
     return re.findall(r'"([^"]*)"', start) + re.findall(r'"([^"]*)"', goal)
 
 
@@ -52,3 +56,17 @@ def level_one_solution():
             cell, key = line.split()
             steps.append((int(cell), key))
     return steps
+
+
+def cell_texts(level):
+    """What a screen reader reads for each of the 72 cells at a level's start, worked out from its
+    rows and the colour names."""
+    rows = level_rows(level)
+    texts = []
+    for index in range(72):
+        goal, (row, column) = index >= 36, divmod(index % 36, 6)
+        ch = rows[6 * goal + row][column]
+        content = ("wall" if ch == "#" else "any square" if ch == "?" and goal else
+                   "empty" if ch in "*?" else COLOR_NAMES[ch] + " piece")
+        texts.append("%s, row %d, column %d" % (content, row + 1, column + 1))
+    return texts
