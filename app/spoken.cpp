@@ -40,4 +40,13 @@ std::string_view parWords(const Form1& form) {
     return {};
 }
 
+std::string counterNews(const Form1& form) {
+    if (!form.loaded())
+        return {};
+    std::string_view par = parWords(form);
+    if (par.empty())
+        return form.numMoves.caption;
+    return std::string(solvedCaption) + " " + std::string(par) + ", " + form.numMoves.caption;
+}
+
 } // namespace nudgeboard

@@ -27,4 +27,8 @@ std::string cellText(const Form1& form, int index);
 // it; empty before.
 std::string_view parWords(const Form1& form);
 
+// What a screen reader says when the counter changes: the counter's text, and once solved
+// "SOLVED!!" and the result against par before it.
+std::string counterNews(const Form1& form);
+
 } // namespace nudgeboard

@@ -16,8 +16,9 @@ lean[play]=1
 # can read.
 packages[test]="libcli11-dev libgtest-dev libbenchmark-dev fonts-dejavu-core xvfb xauth xdotool python3
     python3-xlib openbox clang libclang-rt-14-dev clang-format clang-tidy time"
-# The boards read through the accessibility bus, as a screen reader reads them.
-packages[test]+=" dbus at-spi2-core python3-pyatspi"
+# The boards read through the accessibility bus, as a screen reader reads them, and heard
+# through Orca with a speech server that writes text.
+packages[test]+=" dbus at-spi2-core python3-pyatspi orca speech-dispatcher espeak-ng x11-xkb-utils"
 # The Windows build: cross compiler, GoogleTest sources, and Wine to run the results.
 packages[windows]="g++-mingw-w64-x86-64-posix googletest wine"
 # The packages, and checking them as a distribution would.

@@ -212,13 +212,36 @@ private:
     std::array<QAccessible::Id, 2> ids_{};
 };
 
+const QString announcerName = QStringLiteral("nudgeboard-announcer");
+
 QAccessibleInterface* factory(const QString& className, QObject* object) {
     if (className == QLatin1String(BoardWidget::staticMetaObject.className()))
         return new BoardAccessible(static_cast<BoardWidget*>(object));
+    if (className == QLatin1String("QWidget") && object->objectName() == announcerName)
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Notification);
     return nullptr;
 }
 
 } // namespace
+
+QWidget* makeAnnouncer(QWidget* parent) {
+    installBoardAccessibility();
+    auto* announcer = new QWidget(parent);
+    announcer->setObjectName(announcerName);
+    announcer->setAttribute(Qt::WA_TransparentForMouseEvents);
+    announcer->setFocusPolicy(Qt::NoFocus);
+    announcer->setGeometry(0, 0, 0, 0);
+    announcer->hide();
+    return announcer;
+}
+
+void announce(QWidget* announcer, const QString& text) {
+    if (!QAccessible::isActive() || text.isEmpty())
+        return;
+    announcer->hide();
+    announcer->setAccessibleName(text);
+    announcer->show();
+}
 
 void installBoardAccessibility() {
     static const bool installed = (QAccessible::installFactory(factory), true);

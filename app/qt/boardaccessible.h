@@ -4,6 +4,7 @@
 
 #include "app/changes.h"
 
+class QString;
 class QWidget;
 
 namespace nudgeboard {
@@ -17,5 +18,10 @@ void installBoardAccessibility();
 
 // Tells a listening screen reader about the cells whose content or mark changed.
 void announceCells(BoardWidget* board, const Changes& changes);
+
+// A widget that shows nothing and that a screen reader speaks each time `announce` is called:
+// screen readers speak a notification as it appears, but not a label's new text.
+QWidget* makeAnnouncer(QWidget* parent);
+void announce(QWidget* announcer, const QString& text);
 
 } // namespace nudgeboard

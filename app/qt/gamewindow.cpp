@@ -128,7 +128,7 @@ QLabel* makeLabel(QWidget* parent) {
 GameWindow::GameWindow(Form1& form, QWidget* parent)
     : QMainWindow(parent), form_(form), client_(new QWidget(this)),
       board_(new BoardWidget(client_)), nameof_(makeLabel(client_)), numMoves_(makeLabel(client_)),
-      repeatKind_(detectRepeats()) {
+      announcer_(makeAnnouncer(client_)), repeatKind_(detectRepeats()) {
     setWindowTitle(toQString(Form1::title));
     client_->setFixedSize(Form1::clientWidth, Form1::clientHeight);
     client_->setFocusPolicy(Qt::NoFocus);
@@ -185,6 +185,8 @@ void GameWindow::refresh() {
         refreshLabel(numMoves_, form_.numMoves);
         // The counter's colour against par, for a player who cannot see it.
         numMoves_->setAccessibleDescription(toQString(parWords(form_)));
+        if (!changes.newLoad)
+            announce(announcer_, toQString(counterNews(form_)));
     }
 }
 

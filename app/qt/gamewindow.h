@@ -64,6 +64,7 @@ private:
     BoardWidget* board_;
     QLabel* nameof_;
     QLabel* numMoves_;
+    QWidget* announcer_;
     std::array<QAction*, levelCountBuiltIn> levels_{};
     QAction* reset_ = nullptr;
     ShownControls shown_;

@@ -1,0 +1,87 @@
+"""Listens to the game through Orca, the screen reader, run headless by a harness that prints
+what Orca speaks as text.
+
+Usage: heard_by_orca.py --harness ORCA_HARNESS.py -- GAME-COMMAND...
+Plays level 1 with the mouse and the arrow keys and checks that Orca speaks the counter after
+every counted move, "SOLVED!!" with the result against par soon after the last, and that Orca's
+review keys read the cells. Exit status 0 passed, 1 failed, 77 skipped.
+"""
+
+import argparse
+import json
+import os
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+
+import facts
+import screen
+from screen import Screen
+
+failures = []
+
+
+def check(what, ok, detail):
+    if not ok:
+        failures.append("%s: %s" % (what, detail))
+
+
+def window_offsets(game):
+    """Where each cell's middle lies in the window: the client area under the menu bar."""
+    with Screen(game) as s:
+        s.wait_for_window()
+        return {cell: s.cell_point(cell) for cell in range(36)}
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--harness", required=True)
+    parser.add_argument("game", nargs="+")
+    args = parser.parse_args()
+    screen.require_tools()
+    missing = [t for t in ("orca", "speech-dispatcher") if shutil.which(t) is None]
+    if not os.path.exists(args.harness):
+        missing.append(args.harness)
+    if missing:
+        print("skipped: " + " and ".join(missing) + " not installed", file=sys.stderr)
+        return screen.SKIP
+    points = window_offsets(args.game)
+    steps, moves = [], []
+    for cell, key in facts.level_one_solution():
+        steps.append({"click": list(points[cell]), "settle": 300})
+        steps.append({"key": key, "settle": 300})
+        moves.append(len(steps) - 1)
+    steps.append({"orca-key": "KP_Up", "label": "review: the current line"})
+    with tempfile.TemporaryDirectory() as work:
+        out = os.path.join(work, "heard.json")
+        run = subprocess.run([sys.executable, args.harness, "--game", " ".join(args.game),
+                              "--steps-json", json.dumps(steps), "--json", out,
+                              "--workdir", os.path.join(work, "run")],
+                             capture_output=True, text=True, timeout=240)
+        if run.returncode != 0 or not os.path.exists(out):
+            print(run.stdout + run.stderr, file=sys.stderr)
+            return 1
+        with open(out) as f:
+            heard = {step["step"]: step["speech"] for step in json.load(f)["steps"]}
+    par = 38
+    for count, step in enumerate(moves, 1):
+        said = [u["text"] for u in heard.get(step + 1, [])]
+        counter = "Moves: %d (%d)" % (count, par)
+        check("move %d" % count, any(counter in text for text in said),
+              "heard %r, expected the counter %r" % (said, counter))
+    last = heard.get(moves[-1] + 1, [])
+    solved = [u for u in last if "SOLVED!!" in u["text"] and "under par" in u["text"]]
+    check("the solving move", solved and solved[0]["after_ms"] < 2000,
+          "heard %r, expected SOLVED!! and under par within 2 s" % last)
+    review = " ".join(u["text"] for u in heard.get(len(steps), []))
+    check("review of the current line", re.search(r", row \d, column \d", review),
+          "heard %r, expected cells" % review)
+    for f in failures:
+        print("FAILED " + f, file=sys.stderr)
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
