@@ -162,7 +162,8 @@ class Browser:
 
     def centre(self, selector):
         return self.js("(function (r) { return [r.left + r.width / 2, r.top + r.height / 2]; })"
-                       "(document.querySelector(%s).getBoundingClientRect())" % json.dumps(selector))
+                       "(document.querySelector(%s).getBoundingClientRect())"
+                       % json.dumps(selector))
 
 
 class Tree:
