@@ -9,6 +9,9 @@ mergeInto(LibraryManager.library, {
   page_client: function (width, height) {
     nbPage.client(width, height);
   },
+  page_board: function (board, name) {
+    nbPage.board(board, UTF8ToString(name));
+  },
   page_menu_bar: function (loadLevel, reset) {
     nbPage.menuBar(UTF8ToString(loadLevel), UTF8ToString(reset));
   },
@@ -22,14 +25,17 @@ mergeInto(LibraryManager.library, {
     nbPage.dropCell(k);
   },
   page_cell: function (k, left, top, width, height, back, fore, caption, line, layer, visible,
-                       family, weight, points) {
+                       family, weight, points, board, row, spoken) {
     nbPage.cell(k, left, top, width, height, back, fore, UTF8ToString(caption), line, layer,
-                visible, UTF8ToString(family), weight, points);
+                visible, UTF8ToString(family), weight, points, board, row, UTF8ToString(spoken));
   },
   page_label: function (which, left, top, width, height, back, fore, caption, visible, family,
                         weight, points) {
     nbPage.label(which, left, top, width, height, back, fore, UTF8ToString(caption), visible,
                  UTF8ToString(family), weight, points);
+  },
+  page_announce: function (text) {
+    nbPage.announce(UTF8ToString(text));
   },
   page_frame: function (f, left, top, width, height, line, layer) {
     nbPage.frame(f, left, top, width, height, line, layer);

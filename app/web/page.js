@@ -6,6 +6,9 @@ var nbPage = (function () {
   var entries = [];  // "Load Level", "Reset" on the menu bar
   var items = [];    // the level list, by level number
   var cells = [];
+  var grids = [];      // the play and goal boards as a screen reader's grids: rows of cells
+  var rows = [[], []];
+  var said = null;     // what a screen reader says at once; seen by no one
   var labels = [];
   var frames = [];
   var scale = 1;
@@ -15,6 +18,9 @@ var nbPage = (function () {
   var mode = 0;
   var pressedCell = -1;
   var swallow = false;
+  // The click event that follows a press belongs to the mouse path, which has already acted on
+  // the press and its release.
+  var clickIsMouse = false;
 
   var fonts = {
     'Times New Roman': '"Times New Roman",Tinos,"Liberation Serif","Nimbus Roman","DejaVu Serif",serif',
@@ -41,6 +47,23 @@ var nbPage = (function () {
     client.appendChild(el);
     return el;
   }
+  // Puts `el` among its parent's children in the order of their `order`, as a screen reader
+  // walks them: a cell dropped and made again goes back to its place in the row.
+  function insertInOrder(parent, el, order) {
+    el.order = order;
+    var next = parent.firstChild;
+    while (next && next.order < order) next = next.nextSibling;
+    parent.insertBefore(el, next);
+  }
+  function gridRow(board, row) {
+    var el = rows[board][row];
+    if (!el) {
+      el = rows[board][row] = document.createElement('div');
+      el.setAttribute('role', 'row');
+      insertInOrder(grids[board], el, row);
+    }
+    return el;
+  }
   function font(el, family, weight, points) {
     el.style.font = weight + ' ' + points + 'pt ' + (fonts[family] || '"' + family + '",sans-serif');
   }
@@ -49,6 +72,7 @@ var nbPage = (function () {
   function showMenus(nowMode, entry, item) {
     mode = nowMode;
     entries[0].className = mode === 2 ? 'open' : mode === 1 && entry === 0 ? 'hot' : '';
+    entries[0].setAttribute('aria-expanded', mode === 2 ? 'true' : 'false');
     entries[1].className = mode === 1 && entry === 1 ? 'hot' : '';
     list.style.left = entries[0].offsetLeft + 'px';
     list.style.display = mode === 2 ? 'block' : 'none';
@@ -86,21 +110,16 @@ var nbPage = (function () {
     return Module['_nb_cell_at'](Math.floor((e.clientX - box.left) * scale),
                                  Math.floor((e.clientY - box.top) * scale));
   }
-  function onMouseDown(e) {
-    if (e.target.closest('#bar') || e.target.closest('.list')) return;
-    e.preventDefault();
-    // A press outside an open menu only closes it, as on the desktop; with none open it still
-    // ends a tap of Alt.
+  // A press on the client area. One outside an open menu only closes it, as on the desktop; with
+  // none open it still ends a tap of Alt. Says whether a menu was open.
+  function press(button, cell) {
     var menuOpen = mode !== 0;
     Module['_nb_menu_close']();
-    if (menuOpen) {
-      swallow = true;
-      return;
-    }
-    if (e.button === 0) pressedCell = cellOf(e);
+    if (menuOpen) swallow = true;
+    else if (button === 0) pressedCell = cell;
+    return menuOpen;
   }
-  function onMouseUp(e) {
-    if (e.button !== 0) return;
+  function release(cell) {
     var pressed = pressedCell;
     pressedCell = -1;
     if (swallow) {
@@ -108,7 +127,35 @@ var nbPage = (function () {
       return;
     }
     // A click is a press and a release on the same cell.
-    if (pressed >= 0 && cellOf(e) === pressed) Module['_nb_click'](pressed);
+    if (pressed >= 0 && cell === pressed) Module['_nb_click'](pressed);
+  }
+  function onMouseDown(e) {
+    if (e.target.closest('#bar') || e.target.closest('.list')) return;
+    e.preventDefault();
+    var cell = cellOf(e);
+    var menuOpen = press(e.button, cell);
+    // A player's press, or one the board took (a screen reader's made-up press on a cell), owns
+    // the click event that follows; a made-up press that hit nothing leaves it to onClick.
+    clickIsMouse = e.isTrusted || menuOpen || (e.button === 0 && cell >= 0);
+  }
+  function onMouseUp(e) {
+    // The click event a release brings comes in this same task, or not at all.
+    setTimeout(function () {
+      clickIsMouse = false;
+    }, 0);
+    if (e.button !== 0) return;
+    release(cellOf(e));
+  }
+  // A click on a cell with no press of its own is a screen reader activating the cell: it goes
+  // the mouse's way, as a press and a release on that cell.
+  function onClick(e) {
+    var mouse = clickIsMouse;
+    clickIsMouse = false;
+    var el = e.target.closest && e.target.closest('#client .c');
+    if (mouse || !el) return;
+    var k = Number(el.dataset.k);
+    press(0, k);
+    release(k);
   }
 
   function watchScale() {
@@ -134,14 +181,23 @@ var nbPage = (function () {
     },
     title: function (text) {
       document.title = text;
+      client.setAttribute('aria-label', text);
+    },
+    board: function (board, name) {
+      var el = (grids[board] = document.createElement('div'));
+      el.setAttribute('role', 'grid');
+      el.setAttribute('aria-label', name);
+      client.appendChild(el);
     },
     client: function (width, height) {
       client.style.width = px(width);
       client.style.height = px(height);
     },
     menuBar: function (loadLevel, reset) {
+      bar.setAttribute('role', 'menubar');
       [loadLevel, reset].forEach(function (caption, i) {
         var el = document.createElement('span');
+        el.setAttribute('role', 'menuitem');
         el.textContent = caption;
         bar.appendChild(el);
         entries[i] = el;
@@ -158,12 +214,17 @@ var nbPage = (function () {
       entries[1].addEventListener('click', function () {
         Module['_nb_menu_choose_reset']();
       });
+      entries[0].setAttribute('aria-haspopup', 'true');
+      entries[0].setAttribute('aria-controls', 'levels');
       list.className = 'list';
+      list.id = 'levels';
+      list.setAttribute('role', 'menu');
       bar.appendChild(list);
       items[0] = null;
     },
     menuItem: function (index, caption) {
       var el = document.createElement('div');
+      el.setAttribute('role', 'menuitem');
       el.textContent = caption;
       el.addEventListener('mouseenter', function () {
         Module['_nb_menu_hover'](index, 1);
@@ -190,11 +251,15 @@ var nbPage = (function () {
       if (cells[k]) cells[k].remove();
       cells[k] = null;
     },
-    cell: function (k, left, top, width, height, back, fore, caption, line, layer, visible, family, weight, points) {
+    cell: function (k, left, top, width, height, back, fore, caption, line, layer, visible, family, weight, points,
+                    board, row, spoken) {
       var el = cells[k];
       if (!el) {
-        el = child(cells, k, 'c');
+        el = cells[k] = document.createElement('div');
+        el.className = 'c';
         el.dataset.k = k;
+        el.setAttribute('role', 'gridcell');
+        insertInOrder(gridRow(board, row), el, k);
         font(el, family, weight, points); // a cell's font is fixed for its life
       }
       place(el, left, top, width, height);
@@ -205,15 +270,34 @@ var nbPage = (function () {
       el.style.zIndex = 1 + layer;
       el.style.visibility = visible ? 'visible' : 'hidden';
       if (el.textContent !== caption) el.textContent = caption;
+      // The mark is the selection; a screen reader hears a change only where there is one.
+      var selected = line ? 'true' : 'false';
+      if (el.getAttribute('aria-selected') !== selected) el.setAttribute('aria-selected', selected);
+      if (el.getAttribute('aria-label') !== spoken) el.setAttribute('aria-label', spoken);
     },
     label: function (which, left, top, width, height, back, fore, caption, visible, family, weight, points) {
-      var el = labels[which] || child(labels, which, 'l');
+      var el = labels[which];
+      if (!el) {
+        el = child(labels, which, 'l');
+        // The counter is read out after each move, when the reader is free.
+        if (which === 1) el.setAttribute('aria-live', 'polite');
+      }
       place(el, left, top, width, height);
       el.style.background = back < 0 ? 'transparent' : css(back);
       el.style.color = fore < 0 ? '' : css(fore);
       font(el, family, weight, points);
       el.style.visibility = visible ? 'visible' : 'hidden';
       if (el.textContent !== caption) el.textContent = caption;
+    },
+    announce: function (text) {
+      if (!said) {
+        // Made before its first words: a screen reader reads changes to a live region it knows.
+        said = document.createElement('div');
+        said.className = 'said';
+        said.setAttribute('aria-live', 'assertive');
+        client.appendChild(said);
+      }
+      if (said.textContent !== text) said.textContent = text;
     },
     frame: function (f, left, top, width, height, line, layer) {
       var el = frames[f] || child(frames, f, 'f');
@@ -226,6 +310,7 @@ var nbPage = (function () {
       window.addEventListener('keyup', onKeyUp, true);
       window.addEventListener('mousedown', onMouseDown, true);
       window.addEventListener('mouseup', onMouseUp, true);
+      window.addEventListener('click', onClick, true);
       window.addEventListener('contextmenu', function (e) {
         e.preventDefault();
       });

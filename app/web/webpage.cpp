@@ -4,6 +4,7 @@
 #include "app/menus.h"
 #include "app/picture.h"
 #include "app/scaling.h"
+#include "app/spoken.h"
 #include "app/strokes.h"
 
 #include <emscripten/emscripten.h>
@@ -15,15 +16,17 @@ extern "C" {
 int page_dpi();
 void page_title(const char* title);
 void page_client(int width, int height);
+void page_board(int board, const char* name);
 void page_menu_bar(const char* loadLevel, const char* reset);
 void page_menu_item(int index, const char* caption);
 void page_drop_cells();
 void page_drop_cell(int k);
 void page_cell(int k, int left, int top, int width, int height, int back, int fore,
                const char* caption, int markLine, int layer, int visible, const char* family,
-               int weight, int points);
+               int weight, int points, int board, int row, const char* spoken);
 void page_label(int which, int left, int top, int width, int height, int back, int fore,
                 const char* caption, int visible, const char* family, int weight, int points);
+void page_announce(const char* text);
 void page_frame(int f, int left, int top, int width, int height, int line, int layer);
 void page_menus(int mode, int entry, int item);
 void page_listen();
@@ -53,6 +56,13 @@ void showLabel(int which, const Label& label) {
                text(label.font.family).c_str(), label.font.weight, label.font.points);
 }
 
+// What a screen reader says at once, over the counter's polite turn: "SOLVED!!" with the result
+// against par once the level is solved, nothing before.
+std::string announcement() {
+    std::string_view par = parWords(form);
+    return par.empty() ? std::string() : form.Nameof.caption + " " + std::string(par);
+}
+
 // Makes the page show what the core's controls hold now, touching only what changed.
 void refresh() {
     Changes changes = shown.update(form);
@@ -70,12 +80,15 @@ void refresh() {
         page_cell(k, r.left, r.top, r.width(), r.height(), color(cell.backColor),
                   color(cell.foreColor), cell.caption.c_str(),
                   cell.borderStyle == 1 ? deviceLine(dpi) : 0, paintLayer(k, cell.borderStyle == 1),
-                  cell.visible, text(cell.font.family).c_str(), cell.font.weight, cell.font.points);
+                  cell.visible, text(cell.font.family).c_str(), cell.font.weight, cell.font.points,
+                  k / goalOffset, rowOf(k), cellText(form, k).c_str());
     }
     if (changes.nameof)
         showLabel(0, form.Nameof);
     if (changes.numMoves)
         showLabel(1, form.numMoves);
+    if (changes.nameof || changes.numMoves)
+        page_announce(announcement().c_str());
     if (changes.frames)
         for (int f = 0; f < 2; ++f) {
             const Outline& o = form.Frame[static_cast<std::size_t>(f)];
@@ -179,6 +192,8 @@ EMSCRIPTEN_KEEPALIVE void nb_rescale() {
 
 int main() {
     page_title(text(Form1::title).c_str());
+    for (int board = 0; board < 2; ++board)
+        page_board(board, text(boardName(board * goalOffset)).c_str());
     page_menu_bar(text(Form1::loadLevelCaption).c_str(), text(Form1::resetEntry.caption).c_str());
     for (const auto& item : Form1::levelItems)
         page_menu_item(item.index, text(item.caption).c_str());

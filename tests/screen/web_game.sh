@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Starts the page as the game's window: Debian's chromium as an app window on $DISPLAY, with a
-# throwaway profile, at the display scale the on-screen driver asks for. Usage: web_game.sh PAGE
+# throwaway profile, at the display scale the on-screen driver asks for; any further arguments
+# are chromium's own (a DevTools pipe, say). Usage: web_game.sh PAGE [CHROMIUM-FLAG...]
 set -euo pipefail
 page=$(realpath "$1")
 browser=$(command -v chromium || true)
@@ -27,4 +28,4 @@ flags=(
 # The browser takes this process's place, so the driver stops it directly; a watcher removes the
 # profile once it has gone.
 ( while kill -0 $$ 2>/dev/null; do sleep 1; done; rm -rf "$profile" ) </dev/null >/dev/null 2>&1 &
-exec "$browser" "${flags[@]}"
+exec "$browser" "${flags[@]}" "${@:2}"
