@@ -306,6 +306,9 @@ var nbPage = (function () {
       el.style.borderWidth = px(line);
     },
     listen: function () {
+      // The keyboard rests in the application region, so a screen reader there passes the arrow
+      // keys to the game rather than reading the page with them. Nothing shows it.
+      client.focus({ preventScroll: true });
       window.addEventListener('keydown', onKeyDown, true);
       window.addEventListener('keyup', onKeyUp, true);
       window.addEventListener('mousedown', onMouseDown, true);

@@ -57,10 +57,9 @@ void showLabel(int which, const Label& label) {
 }
 
 // What a screen reader says at once, over the counter's polite turn: "SOLVED!!" with the result
-// against par once the level is solved, nothing before.
+// against par and the counter once the level is solved, nothing before.
 std::string announcement() {
-    std::string_view par = parWords(form);
-    return par.empty() ? std::string() : form.Nameof.caption + " " + std::string(par);
+    return parWords(form).empty() ? std::string() : counterNews(form);
 }
 
 // Makes the page show what the core's controls hold now, touching only what changed.

@@ -345,7 +345,7 @@ def solve(b):
             check("texts changed by the first move", t.texts() != before, True)
             check("counter after one move", t.live("polite"), ["Moves: 1 (38)"])
         check_texts("after move %d" % (step + 1), t.texts(), shown_texts(b))
-    check("said at once when solved", b.tree().live("assertive"), ["SOLVED!! under par"])
+    check("said at once when solved", b.tree().live("assertive"), ["SOLVED!! under par, Moves: 20 (38)"])
 
 
 def main():
