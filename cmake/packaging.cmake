@@ -52,8 +52,10 @@ else()
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
   set(CPACK_DEBIAN_PACKAGE_SECTION games)
   set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-  # Dependencies come from the binaries themselves.
+  # Dependencies come from the binaries themselves, but for Qt's Wayland platform plugin, which
+  # the game loads only at run time: with it the game plays natively on a Wayland desktop.
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS qt6-wayland)
   set(CPACK_STRIP_FILES ON)
 endif()
 

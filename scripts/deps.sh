@@ -6,16 +6,18 @@ set -euo pipefail
 # Each purpose's packages; the ones marked lean come without Debian's recommended extras.
 declare -A packages lean
 # Build and start the game: compiler, CMake, Qt 6 Widgets (with the X11 keyboard library its
-# CMake files look for).
-packages[play]="cmake g++ make qt6-base-dev libxcb-xkb-dev"
+# CMake files look for) and Qt's Wayland platform plugin, to play natively on a Wayland desktop.
+packages[play]="cmake g++ make qt6-base-dev libxcb-xkb-dev qt6-wayland"
 lean[play]=1
 # The test suite: CLI11 for the solver's options; GoogleTest and Google Benchmark; the game on a
 # display of its own, driven and judged from outside, also under a window manager (openbox);
 # clang and its libFuzzer for the event fuzzer; clang-format and clang-tidy for the format and
 # complexity checks; /usr/bin/time for scripts/bench.sh's peak memory; a font the screen tests
-# can read.
+# can read; the game under a headless Wayland compositor (sway), typed to by wtype, pictured by
+# grim, clicked by a virtual pointer built against libwayland-dev.
 packages[test]="libcli11-dev libgtest-dev libbenchmark-dev fonts-dejavu-core xvfb xauth xdotool python3
-    python3-xlib openbox clang libclang-rt-14-dev clang-format clang-tidy time"
+    python3-xlib openbox clang libclang-rt-14-dev clang-format clang-tidy time
+    sway wtype grim libwayland-dev"
 # The boards read through the accessibility bus, as a screen reader reads them, and heard
 # through Orca with a speech server that writes text.
 packages[test]+=" dbus at-spi2-core python3-pyatspi orca speech-dispatcher espeak-ng x11-xkb-utils"

@@ -47,6 +47,9 @@ using Repeats = GameWindow::Repeats;
 // program's connection only; then every release that arrives ends a stroke.
 Repeats detectRepeats() {
 #if QT_CONFIG(xcb)
+    // Only on X11 is there a server to ask; under Wayland Qt repeats a held key itself.
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        return Repeats::Flagged;
     auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
     if (x11 == nullptr || x11->connection() == nullptr)
         return Repeats::Flagged;

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the Debian package with CPack and checks it as a distribution would: the menu entry,
-# the AppStream metainfo, lintian (no errors, no warnings) and both manual pages.
+# the AppStream metainfo, lintian (no errors, no warnings) and both manual pages; and that it
+# depends on Qt's Wayland platform plugin.
 # Usage: check_deb.sh BUILD_DIR. Exit 77 (skipped) where a checker is missing.
 set -euo pipefail
 build=$1
@@ -14,6 +15,10 @@ tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 dpkg-deb -x "$deb" "$tmp"
 
+# The platform plugins are loaded at run time, so no library's dependency brings the Wayland one.
+depends=$(dpkg-deb -f "$deb" Depends)
+[[ ", $depends," == *", qt6-wayland,"* ]] ||
+    { echo "the package does not depend on qt6-wayland: $depends" >&2; exit 1; }
 desktop-file-validate "$tmp"/usr/share/applications/org.nudgeboard.Nudgeboard.desktop
 appstreamcli validate --no-net "$tmp"/usr/share/metainfo/org.nudgeboard.Nudgeboard.metainfo.xml
 findings=$(lintian --fail-on error,warning "$deb" 2>&1) || { echo "lintian: $findings" >&2; exit 1; }

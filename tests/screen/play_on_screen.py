@@ -1,10 +1,12 @@
 """Plays the real game on its own X display, as fast typists and busy machines deliver keys.
 
 Usage: play_on_screen.py CASE [--busy] [--scale S] [--wm openbox] -- GAME-COMMAND...
+       play_on_screen.py CASE --wayland --pointer POINTER [--scale S] -- GAME-COMMAND...
 Each case starts a fresh display and game, sends input with xdotool and judges only the pixels
 on the screen: at display scale S (the window then S times its design size), under a window
-manager if asked. Exit status 0 passed, 1 failed, 77 skipped (Xvfb, xdotool or the window
-manager missing).
+manager if asked. With --wayland the display is a headless sway, the input comes from wtype and
+the virtual pointer POINTER (sway.py). Exit status 0 passed, 1 failed, 77 skipped (Xvfb,
+xdotool, the window manager, or sway, wtype or grim missing).
 """
 
 import argparse
@@ -12,7 +14,6 @@ import sys
 
 import facts
 import screen
-from Xlib import X
 
 from facts import PALETTE
 from screen import BLACK, CYAN, WALL, Busy, Screen
@@ -246,6 +247,7 @@ def whole_at_scale(s):
 
 def fixed_size(s):
     """The window manager can neither resize, maximise nor make the window full screen."""
+    from Xlib import X
     from Xlib.protocol import event
     before = window_geometry(s)
     cells = s.cells()
@@ -338,10 +340,21 @@ def main():
     parser.add_argument("--scale", choices=["1", "1.25", "1.5", "2"],
                         help="display scale (QT_SCALE_FACTOR and NUDGEBOARD_SCREEN_SCALE)")
     parser.add_argument("--wm", choices=["openbox"], help="window manager to run first")
+    parser.add_argument("--wayland", action="store_true",
+                        help="under a headless sway instead of an X display")
+    parser.add_argument("--pointer", help="the virtual pointer program, for --wayland")
     parser.add_argument("game", nargs="+")
     args = parser.parse_args()
-    screen.require_tools()
-    with Screen(args.game, scale=args.scale, wm=args.wm) as s:
+    if args.wayland:
+        import sway
+        sway.require_tools(args.pointer)
+        if args.busy or args.wm:
+            parser.error("--wayland takes neither --busy nor --wm")
+        shown = sway.SwayScreen(args.game, args.pointer, scale=args.scale)
+    else:
+        screen.require_tools()
+        shown = Screen(args.game, scale=args.scale, wm=args.wm)
+    with shown as s:
         s.wait_for_window()
         if args.busy:
             with Busy():
