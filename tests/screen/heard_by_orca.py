@@ -8,6 +8,7 @@ review keys read the cells. Exit status 0 passed, 1 failed, 77 skipped.
 """
 
 import argparse
+import fcntl
 import json
 import os
 import re
@@ -56,7 +57,10 @@ def main():
         moves.append(len(steps) - 1)
     if not args.web:  # in a page Orca reviews the page, not the screen's lines
         steps.append({"orca-key": "KP_Up", "label": "review: the current line"})
-    with tempfile.TemporaryDirectory() as work:
+    # One Orca at a time may run for a user: the builds' suites, run side by side, take turns.
+    with open(os.path.join(tempfile.gettempdir(), "nudgeboard-orca.lock"), "w") as lock, \
+            tempfile.TemporaryDirectory() as work:
+        fcntl.flock(lock, fcntl.LOCK_EX)
         out = os.path.join(work, "heard.json")
         # The page in a window of the size its own wrapper gives it, so the cells lie alike.
         game = (["--game", args.web, "--web", "--window-size", "290,234"] if args.web
