@@ -11,6 +11,8 @@
 #include <ole2.h>
 #include <oleacc.h>
 
+#include <algorithm>
+#include <array>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -31,6 +33,33 @@ void check(bool ok, const std::string& what) {
         std::printf("FAILED: %s\n", what.c_str());
         ++failures;
     }
+}
+
+// The events the game raised for its controls' client objects, as a screen reader hears them.
+struct Heard {
+    DWORD event;
+    HWND hwnd;
+    LONG child;
+    bool operator==(const Heard&) const = default;
+};
+std::vector<Heard> heard;
+
+void CALLBACK listen(HWINEVENTHOOK, DWORD event, HWND hwnd, LONG object, LONG child, DWORD, DWORD) {
+    if (object == OBJID_CLIENT)
+        heard.push_back({event, hwnd, child});
+}
+
+// Out-of-context events arrive as messages to this thread, a little after their cause.
+bool wasHeard(const Heard& wanted) {
+    for (int waited = 0; waited < 100; ++waited) {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageW(&message);
+        if (std::find(heard.begin(), heard.end(), wanted) != heard.end())
+            return true;
+        Sleep(10);
+    }
+    return false;
 }
 
 VARIANT id(long child) {
@@ -221,18 +250,36 @@ void checkPresses(IAccessible* board, Form1& form) {
     press(board, form, wall);
     press(board, form, empty);
     check(selectedCount(board) == 0, "a wall and an empty square select nothing");
+    HWND control = nullptr;
+    WindowFromAccessibleObject(board, &control);
+    heard.clear();
     press(board, form, piece);
     check(selected(board, piece) && selectedCount(board) == markedCount(form),
           "the pressed piece is selected, and nothing else");
+    for (DWORD event : {EVENT_OBJECT_STATECHANGE, EVENT_OBJECT_SELECTIONADD})
+        check(wasHeard({event, control, piece + 1}),
+              "event " + std::to_string(event) + " for the pressed piece");
     compare(board, form, "after pressing a piece");
 }
 
+// Each step's cells that read differently afterwards are announced as such.
 void playLevelOne(HWND game, IAccessible* board, Form1& form) {
+    HWND control = nullptr;
+    WindowFromAccessibleObject(board, &control);
     int step = 0;
     for (auto [cell, key] : nudgeboard::testing::levelOneSolution) {
+        std::array<std::string, cellCount> before;
+        for (int k = 0; k < cellCount; ++k)
+            before[static_cast<std::size_t>(k)] = nudgeboard::cellText(form, k);
+        heard.clear();
         press(board, form, cell);
         arrow(game, form, key);
-        compare(board, form, "after step " + std::to_string(++step));
+        std::string when = "after step " + std::to_string(++step);
+        compare(board, form, when);
+        for (int k = 0; k < cellCount; ++k)
+            if (nudgeboard::cellText(form, k) != before[static_cast<std::size_t>(k)])
+                check(wasHeard({EVENT_OBJECT_NAMECHANGE, control, k + 1}),
+                      "name change of cell " + std::to_string(k) + " " + when);
     }
 }
 
@@ -243,6 +290,11 @@ void checkCounter(IAccessible* main, const Form1& form, const std::string& when)
         return;
     auto [hr, words] = textOf(counter, &IAccessible::get_accDescription, CHILDID_SELF);
     check(words == nudgeboard::parWords(form), "counter's description \"" + words + "\" " + when);
+    HWND control = nullptr;
+    WindowFromAccessibleObject(counter, &control);
+    if (!words.empty())
+        check(wasHeard({EVENT_OBJECT_DESCRIPTIONCHANGE, control, CHILDID_SELF}),
+              "the counter's new description announced");
     counter->Release();
 }
 
@@ -290,7 +342,13 @@ int main() {
         return 2;
     }
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    DWORD process = 0;
+    GetWindowThreadProcessId(game, &process);
+    HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_SELECTION, EVENT_OBJECT_DESCRIPTIONCHANGE,
+                                         nullptr, listen, process, 0, WINEVENT_OUTOFCONTEXT);
     int status = run(game);
+    if (hook != nullptr)
+        UnhookWinEvent(hook);
     CoUninitialize();
     return status;
 }
