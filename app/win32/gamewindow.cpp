@@ -2,6 +2,10 @@
 // STATIC controls, redrawing after every event it forwards exactly what the event changed.
 #include "app/win32/gamewindow.h"
 
+#include "app/win32/text.h"
+
+#include <commctrl.h>
+
 #include <algorithm>
 
 namespace nudgeboard {
@@ -25,17 +29,6 @@ constexpr UINT restateMessage = WM_APP + 1;
 // a cell's caption sits where it sat when each cell was such a control.
 constexpr UINT centredText =
     DT_CENTER | DT_EXPANDTABS | DT_WORDBREAK | DT_NOPREFIX | DT_SINGLELINE | DT_VCENTER;
-
-std::wstring widen(std::string_view text) {
-    if (text.empty())
-        return {};
-    int size = static_cast<int>(std::min<std::size_t>(text.size(), 1 << 20));
-    int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), size, nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(std::max(length, 0)), L'\0');
-    if (length > 0)
-        MultiByteToWideChar(CP_UTF8, 0, text.data(), size, wide.data(), length);
-    return wide;
-}
 
 // A cell colour is red + 256 * green + 65536 * blue, the layout of a COLORREF.
 COLORREF colorRef(Rgb color) {
@@ -75,6 +68,7 @@ RECT lineInside(HDC dc, const DeviceRect& r, int width, HBRUSH brush) {
 GameWindow::GameWindow(Form1& form) : form_(form) {}
 
 GameWindow::~GameWindow() {
+    accessibility_.reset();
     if (hwnd_ != nullptr)
         DestroyWindow(hwnd_);
     // The controls that used them are gone now.
@@ -125,6 +119,11 @@ bool GameWindow::open(HINSTANCE instance, int showCommand) {
         return false;
     nameof_.hwnd = makeLabel(idLabel);
     numMoves_.hwnd = makeLabel(idLabel + 1);
+    // The counter's text stays Windows' own; the subclass only adds its accessible object.
+    SetWindowSubclass(numMoves_.hwnd, counterProc, 0, reinterpret_cast<DWORD_PTR>(this));
+    accessibility_ = std::make_unique<Accessibility>(
+        Accessibility::Window{&form_, hwnd_, board_, numMoves_.hwnd, [this] { return dpi(); },
+                              [this](int k) { click(k); }});
     form_.Show();
     refresh();
     fitClient();
@@ -181,6 +180,8 @@ void GameWindow::refresh() {
         refreshLabel(numMoves_, form_.numMoves);
     // On the screen now, not when the message queue next runs dry.
     RedrawWindow(hwnd_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    if (accessibility_)
+        accessibility_->announce(changes);
 }
 
 void GameWindow::refreshLabel(LabelControl& shown, const Label& label) {
@@ -362,6 +363,11 @@ LRESULT GameWindow::labelColors(HDC dc, HWND control, WPARAM wParam, LPARAM lPar
     return result;
 }
 
+void GameWindow::click(int k) {
+    form_.Grid_Click(k);
+    refresh();
+}
+
 void GameWindow::keyUp(WPARAM key) {
     if (!strokes_.released(static_cast<int>(key), menuHasKeyboard_))
         return;
@@ -401,6 +407,16 @@ LRESULT CALLBACK GameWindow::boardProc(HWND hwnd, UINT message, WPARAM wParam, L
     return self->handleBoard(message, wParam, lParam);
 }
 
+LRESULT CALLBACK GameWindow::counterProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
+                                         UINT_PTR, DWORD_PTR self) {
+    auto* window = reinterpret_cast<GameWindow*>(self);
+    if (message == WM_GETOBJECT && window->accessibility_)
+        return window->accessibility_->counterObject(wParam, lParam);
+    if (message == WM_NCDESTROY)
+        RemoveWindowSubclass(hwnd, counterProc, 0);
+    return DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
 LRESULT GameWindow::handleBoard(UINT message, WPARAM wParam, LPARAM lParam) {
     // Mouse positions on the board, as client pixels of the window.
     auto at = [this, lParam] {
@@ -437,15 +453,17 @@ LRESULT GameWindow::handleBoard(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         pressedCell_ = -1;
         ReleaseCapture();
-        if (cellAt(at()) == k) { // the cell pressed is the cell on top where it is released
-            form_.Grid_Click(k);
-            refresh();
-        }
+        if (cellAt(at()) == k) // the cell pressed is the cell on top where it is released
+            click(k);
         return 0;
     }
     case WM_CAPTURECHANGED:
         pressedCell_ = -1;
         return 0;
+    case WM_GETOBJECT:
+        if (accessibility_)
+            return accessibility_->boardObject(wParam, lParam);
+        break;
     default:
         break;
     }

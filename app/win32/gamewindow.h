@@ -4,6 +4,8 @@
 
 #include "app/win32/winapi.h"
 
+#include "app/win32/accessible.h"
+
 #include "app/changes.h"
 #include "app/form1.h"
 #include "app/picture.h"
@@ -12,6 +14,7 @@
 
 #include <array>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -46,6 +49,8 @@ private:
 
     static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK boardProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK counterProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
+                                        UINT_PTR id, DWORD_PTR self);
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handleBoard(UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -70,6 +75,7 @@ private:
     HBRUSH brush(Rgb color);
     LRESULT labelColors(HDC dc, HWND control, WPARAM wParam, LPARAM lParam);
 
+    void click(int k); // a mouse click on the cell, or a screen reader's press of it
     void keyUp(WPARAM key);
     void menuCommand(int id); // "Load Level"'s items and "Reset"
 
@@ -93,6 +99,7 @@ private:
     int pressedCell_ = -1;         // a click is a press and a release on the same cell
     std::vector<FontEntry> fonts_; // all at dpi_
     std::map<Rgb, HBRUSH> brushes_;
+    std::unique_ptr<Accessibility> accessibility_; // once the controls exist
 };
 
 } // namespace nudgeboard

@@ -2,7 +2,9 @@
 #include "app/form1.h"
 #include "app/win32/gamewindow.h"
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
+namespace {
+
+int play(HINSTANCE instance, int showCommand) {
     nudgeboard::Form1 form;
     nudgeboard::GameWindow window(form);
     if (!window.open(instance, showCommand)) {
@@ -18,4 +20,16 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     }
     // Closing the window posts the quit message with status 0.
     return got == 0 ? static_cast<int>(message.wParam) : 1;
+}
+
+} // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
+    // Screen readers reach the window's accessible objects through COM; the game plays on
+    // without it.
+    HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    int status = play(instance, showCommand);
+    if (SUCCEEDED(com))
+        CoUninitialize();
+    return status;
 }
