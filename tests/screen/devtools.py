@@ -44,7 +44,8 @@ class Browser:
             raise RuntimeError("Xvfb did not start")
         to_browser, self.out = os.pipe()
         self.inp, from_browser = os.pipe()
-        env = dict(os.environ, DISPLAY=":" + display)
+        self.display = ":" + display
+        env = dict(os.environ, DISPLAY=self.display)
         # The pipe ends become the browser's fds 3 and 4.
         self.game = subprocess.Popen(
             ["bash", "-c", 'exec 3<&"$0" 4>&"$1"; shift 2; exec "$@"', str(to_browser),
@@ -95,8 +96,8 @@ class Browser:
                     raise RuntimeError("%s: %s" % (method, reply["error"]))
                 return reply["result"]
 
-    def attach(self, deadline=30):
-        """Waits for the page's tab and the game's cells in it."""
+    def attach(self, deadline=30, game=True):
+        """Waits for the page's tab and, on the game's page, its cells."""
         end = time.monotonic() + deadline
         while self.session is None:
             pages = [t for t in self.send("Target.getTargets", session=False)["targetInfos"]
@@ -108,7 +109,7 @@ class Browser:
                 raise RuntimeError("no page in the browser")
             else:
                 time.sleep(0.05)
-        while self.js("document.querySelectorAll('#client .c').length") != 72:
+        while game and self.js("document.querySelectorAll('#client .c').length") != 72:
             if time.monotonic() > end:
                 raise RuntimeError("the game's cells did not appear")
             time.sleep(0.05)

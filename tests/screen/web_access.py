@@ -44,8 +44,8 @@ def level_texts(level):
 class Browser(devtools.Browser):
     """The page's tab, read as a screen reader reads it."""
 
-    def attach(self, deadline=30):
-        super().attach(deadline)
+    def attach(self, deadline=30, game=True):
+        super().attach(deadline, game)
         self.send("Accessibility.enable")
 
     def tree(self):
