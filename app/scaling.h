@@ -47,6 +47,40 @@ constexpr int deviceLine(int dpi) {
     return width < 1 ? 1 : width;
 }
 
+// A window of a menu bar `barHeight` design pixels high over a client area `width` x `height`, in
+// device pixels at `dpi`: the bar's edge, and so the client area's, on a device pixel.
+constexpr DeviceRect windowRect(int barHeight, int width, int height, int dpi) {
+    DeviceRect client = deviceRect(0, 0, width, height, dpi);
+    return {0, 0, client.width(), roundedScale(barHeight, dpi) + client.height()};
+}
+
+// The least scale a window is fitted to: below it the cells have no room for their lines. The
+// largest any scale may be: beyond it device sizes would overflow.
+constexpr int leastFittedDpi = designDpi / 4;
+constexpr int largestDpi = 64 * designDpi;
+
+// The largest display scale at which the window takes no more than `roomWidth` x `roomHeight`
+// device pixels (a phone's screen, say), so that it fills the room's width or height whole; the
+// least fitted scale where even that does not fit.
+constexpr int fittingDpi(int barHeight, int width, int height, int roomWidth, int roomHeight) {
+    if (barHeight < 0 || width <= 0 || height <= 0 || roomWidth <= 0 || roomHeight <= 0)
+        return leastFittedDpi;
+    // Sizes grow with the scale: from above the proportional guess (each rounded pitch may lose
+    // half a pixel), down to the first fit.
+    long long byWidth = static_cast<long long>(roomWidth) * designDpi / width;
+    long long byHeight = static_cast<long long>(roomHeight) * designDpi / (barHeight + height);
+    long long guess = (byWidth < byHeight ? byWidth : byHeight) + 8;
+    int dpi = guess > largestDpi       ? largestDpi
+              : guess < leastFittedDpi ? leastFittedDpi
+                                       : static_cast<int>(guess);
+    for (; dpi > leastFittedDpi; --dpi) {
+        DeviceRect window = windowRect(barHeight, width, height, dpi);
+        if (window.width() <= roomWidth && window.height() <= roomHeight)
+            break;
+    }
+    return dpi;
+}
+
 static_assert(devicePixel(cellPitch, 144) == 36 &&
               deviceRect(0, 0, cellSize, cellSize, 144).right == 37);
 static_assert(deviceRect(goalBoardLeft, 0, boardPixels, boardPixels, 120).left ==

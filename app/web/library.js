@@ -6,8 +6,14 @@ mergeInto(LibraryManager.library, {
   page_title: function (title) {
     nbPage.title(UTF8ToString(title));
   },
-  page_client: function (width, height) {
-    nbPage.client(width, height);
+  page_room_width: function () {
+    return nbPage.room()[0];
+  },
+  page_room_height: function () {
+    return nbPage.room()[1];
+  },
+  page_window: function (barHeight, width, height, dpi) {
+    nbPage.window(barHeight, width, height, dpi);
   },
   page_board: function (board, name) {
     nbPage.board(board, UTF8ToString(name));

@@ -11,7 +11,9 @@ var nbPage = (function () {
   var said = null;     // what a screen reader says at once; seen by no one
   var labels = [];
   var frames = [];
-  var scale = 1;
+  var scale = 1;  // device pixels per CSS pixel
+  var unit = 1;   // CSS pixels per design pixel of the window, 1 but on a fitted one
+  var room = [0, 0];
 
   // The menus' state, as the game's core last drew it: who has the keyboard, the board (0), the
   // menu bar with an entry lit (1) or the open level list (2), and what is lit.
@@ -64,8 +66,12 @@ var nbPage = (function () {
     }
     return el;
   }
+  // A font at the window's scale, set only when it changes.
   function font(el, family, weight, points) {
-    el.style.font = weight + ' ' + points + 'pt ' + (fonts[family] || '"' + family + '",sans-serif');
+    var spec = weight + ' ' + points * unit + 'pt ' + (fonts[family] || '"' + family + '",sans-serif');
+    if (el.fontSpec === spec) return;
+    el.fontSpec = spec;
+    el.style.font = spec;
   }
 
   // Draws the menus as the core's walk stands.
@@ -104,11 +110,15 @@ var nbPage = (function () {
     Module['_nb_key_up'](key);
   }
 
-  // The cell under the pointer, by the core's hit test in device pixels of the client area.
-  function cellOf(e) {
+  // A point of the pointer or a finger in device pixels of the client area.
+  function devicePoint(e) {
     var box = client.getBoundingClientRect();
-    return Module['_nb_cell_at'](Math.floor((e.clientX - box.left) * scale),
-                                 Math.floor((e.clientY - box.top) * scale));
+    return [Math.floor((e.clientX - box.left) * scale), Math.floor((e.clientY - box.top) * scale)];
+  }
+  // The cell under the pointer, by the core's hit test.
+  function cellOf(e) {
+    var at = devicePoint(e);
+    return Module['_nb_cell_at'](at[0], at[1]);
   }
   // A press on the client area. One outside an open menu only closes it, as on the desktop; with
   // none open it still ends a tap of Alt. Says whether a menu was open.
@@ -158,12 +168,45 @@ var nbPage = (function () {
     release(k);
   }
 
+  // Fingers on the client area go to the core, which tells taps from swipes. Their events are
+  // the page's alone: nothing scrolls or zooms, and no made-up mouse events or click follow a tap.
+  // Fingers on the menus are left to the browser, whose made-up clicks open and choose them.
+  function onTouch(e) {
+    if (!e.target.closest || !e.target.closest('#client')) return;
+    e.preventDefault();
+    for (var i = 0; i < e.changedTouches.length; ++i) {
+      var at = devicePoint(e.changedTouches[i]);
+      if (e.type === 'touchstart') Module['_nb_finger_down'](at[0], at[1]);
+      else if (e.type === 'touchend') Module['_nb_finger_up'](at[0], at[1]);
+      else if (e.type === 'touchcancel') Module['_nb_finger_lost']();
+    }
+  }
+
+  // A phone or tablet (a coarse pointer, or a viewport narrower than the window) gets the window
+  // fitted to its viewport: the room in device pixels, for the core to scale to. Elsewhere none.
+  var coarse = window.matchMedia('(pointer: coarse)');
+  var designWidth = 290;
+  function measureRoom() {
+    var view = document.documentElement;
+    var fit = coarse.matches || view.clientWidth < designWidth;
+    return fit ? [Math.floor(view.clientWidth * scale), Math.floor(view.clientHeight * scale)] : [0, 0];
+  }
+  // A turn of the phone, a resized viewport or another pointer: drawn afresh if the room changed.
+  function watchRoom() {
+    var now = measureRoom();
+    if (now[0] === room[0] && now[1] === room[1]) return;
+    room = now;
+    Module['_nb_rescale']();
+  }
+
   function watchScale() {
     scale = window.devicePixelRatio || 1;
     var query = window.matchMedia('(resolution: ' + scale + 'dppx)');
     query.addEventListener('change', function changed() {
       query.removeEventListener('change', changed);
       watchScale();
+  room = measureRoom();
+      room = measureRoom();
       Module['_nb_rescale']();
     });
   }
@@ -189,7 +232,13 @@ var nbPage = (function () {
       el.setAttribute('aria-label', name);
       client.appendChild(el);
     },
-    client: function (width, height) {
+    room: function () {
+      return room;
+    },
+    window: function (barHeight, width, height, dpi) {
+      unit = dpi / 96 / scale;
+      document.documentElement.style.setProperty('--u', String(unit));
+      bar.style.height = bar.style.lineHeight = px(barHeight);
       client.style.width = px(width);
       client.style.height = px(height);
     },
@@ -260,8 +309,8 @@ var nbPage = (function () {
         el.dataset.k = k;
         el.setAttribute('role', 'gridcell');
         insertInOrder(gridRow(board, row), el, k);
-        font(el, family, weight, points); // a cell's font is fixed for its life
       }
+      font(el, family, weight, points);
       place(el, left, top, width, height);
       el.style.background = css(back);
       el.style.color = css(fore);
@@ -314,6 +363,12 @@ var nbPage = (function () {
       window.addEventListener('mousedown', onMouseDown, true);
       window.addEventListener('mouseup', onMouseUp, true);
       window.addEventListener('click', onClick, true);
+      ['touchstart', 'touchmove', 'touchend', 'touchcancel'].forEach(function (type) {
+        window.addEventListener(type, onTouch, { capture: true, passive: false });
+      });
+      window.addEventListener('resize', watchRoom);
+      window.addEventListener('orientationchange', watchRoom);
+      coarse.addEventListener('change', watchRoom);
       window.addEventListener('contextmenu', function (e) {
         e.preventDefault();
       });

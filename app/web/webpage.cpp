@@ -6,6 +6,7 @@
 #include "app/scaling.h"
 #include "app/spoken.h"
 #include "app/strokes.h"
+#include "app/swipe.h"
 
 #include <emscripten/emscripten.h>
 
@@ -14,8 +15,10 @@
 // The page's side (page.js): it owns the elements and the menus, and reports input back here.
 extern "C" {
 int page_dpi();
+int page_room_width();
+int page_room_height();
 void page_title(const char* title);
-void page_client(int width, int height);
+void page_window(int barHeight, int width, int height, int dpi);
 void page_board(int board, const char* name);
 void page_menu_bar(const char* loadLevel, const char* reset);
 void page_menu_item(int index, const char* caption);
@@ -38,8 +41,11 @@ namespace {
 Form1 form;
 ShownControls shown;
 KeyStrokes strokes;
+Fingers fingers;
 MenuWalk menus{levelCountBuiltIn};
 int dpi = designDpi;
+// The page's menu bar, in design pixels.
+constexpr int menuBarHeight = 20;
 
 int color(const std::optional<Rgb>& c) {
     return c ? *c : -1; // -1: the page's own control colour
@@ -108,10 +114,20 @@ void menusDid(MenuWalk::Command command) {
     refresh();
 }
 
+// On a phone or tablet the page gives the room the window may fill, and the window is scaled to
+// fill it whole; elsewhere the room is 0 and the window keeps the display's own scale.
+int layoutDpi() {
+    int width = page_room_width();
+    int height = page_room_height();
+    if (width > 0 && height > 0)
+        return fittingDpi(menuBarHeight, Form1::clientWidth, Form1::clientHeight, width, height);
+    return page_dpi();
+}
+
 void layout() {
-    dpi = page_dpi();
+    dpi = layoutDpi();
     DeviceRect client = deviceRect(0, 0, Form1::clientWidth, Form1::clientHeight, dpi);
-    page_client(client.width(), client.height());
+    page_window(roundedScale(menuBarHeight, dpi), client.width(), client.height(), dpi);
     shown.invalidate();
     refresh();
 }
@@ -155,6 +171,36 @@ EMSCRIPTEN_KEEPALIVE void nb_click(int index) {
     refresh();
 }
 
+// Fingers on the client area, at device pixels of it. A touch closes the menus as a press does;
+// one that closed an open menu is nothing more.
+EMSCRIPTEN_KEEPALIVE void nb_finger_down(int x, int y) {
+    bool menuOpen = menus.hasKeyboard();
+    fingers.down(x, y);
+    menus.close();
+    menusDid({});
+    if (menuOpen)
+        fingers.spoil();
+}
+
+// A finger lifted: a swipe is one stroke of its arrow, as a released key; a tap is a click if it
+// touched and lifted on one cell.
+EMSCRIPTEN_KEEPALIVE void nb_finger_up(int x, int y) {
+    Gesture gesture = fingers.up(x, y, dpi);
+    if (gesture.kind == Gesture::Kind::Swipe && !menus.hasKeyboard()) {
+        form.Form_KeyUp(gesture.key, 0);
+        refresh();
+    } else if (gesture.kind == Gesture::Kind::Tap) {
+        BoardPicture picture = boardPicture(form, dpi);
+        int cell = cellAt(picture, gesture.startX, gesture.startY);
+        if (cell >= 0 && cell == cellAt(picture, gesture.endX, gesture.endY))
+            nb_click(cell);
+    }
+}
+
+EMSCRIPTEN_KEEPALIVE void nb_finger_lost() {
+    fingers.lost();
+}
+
 EMSCRIPTEN_KEEPALIVE void nb_menu_press_load_level() {
     menus.pressLoadLevel();
     menusDid({});
@@ -183,7 +229,8 @@ EMSCRIPTEN_KEEPALIVE void nb_menu_close() {
     menusDid({});
 }
 
-// The display scale changed (the page was zoomed, or moved to another screen).
+// The display scale or the room changed (the page was zoomed or moved to another screen, the
+// phone turned): the window is drawn afresh, the game as it was.
 EMSCRIPTEN_KEEPALIVE void nb_rescale() {
     layout();
 }

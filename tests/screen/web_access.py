@@ -1,26 +1,17 @@
 """The page as a screen reader finds it: Chromium's accessibility tree, read over DevTools.
 
 Usage: web_access.py PAGE
-Starts the page in chromium (tests/screen/web_game.sh) on an Xvfb of its own with a DevTools pipe
-(--remote-debugging-pipe: fd 3 to the browser, fd 4 from it, NUL-ended JSON), plays level 1 as
-a screen reader user would and reads back the roles, names and states. Exit status 0 passed,
-1 failed, 77 skipped (Xvfb or chromium missing).
+Starts the page in chromium on an Xvfb of its own with a DevTools pipe (devtools.py), plays
+level 1 as a screen reader user would and reads back the roles, names and states. Exit status 0
+passed, 1 failed, 77 skipped (Xvfb or chromium missing).
 """
 
-import json
 import os
-import shutil
-import subprocess
 import sys
-import time
 
+import devtools
 from facts import COLOR_NAMES, PALETTE, level_count, level_one_solution, level_rows
 
-SKIP = 77
-HERE = os.path.dirname(os.path.abspath(__file__))
-# The keys sent, as DevTools names them and as Windows codes.
-KEYS = {"Left": ("ArrowLeft", 37), "Up": ("ArrowUp", 38), "Right": ("ArrowRight", 39),
-        "Down": ("ArrowDown", 40), "Escape": ("Escape", 27)}
 # What a screen reader calls a layout character's square.
 CONTENT = dict({"#": "wall", "*": "empty", "?": "any square"},
                **{ch: name + " piece" for ch, name in COLOR_NAMES.items()})
@@ -50,96 +41,12 @@ def level_texts(level):
     return [cell_text(i, CONTENT[rows[6 * (i // 36) + i % 36 // 6][i % 6]]) for i in range(72)]
 
 
-class Browser:
-    """The page in chromium on a display of its own, and a DevTools session on its tab."""
+class Browser(devtools.Browser):
+    """The page's tab, read as a screen reader reads it."""
 
-    def __init__(self, page):
-        read_end, write_end = os.pipe()
-        self.server = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "800x600x24", "-nolisten",
-             "tcp", "-ac"], pass_fds=(write_end,), stdout=subprocess.DEVNULL,
-            stderr=subprocess.DEVNULL)
-        os.close(write_end)
-        with os.fdopen(read_end) as pipe:
-            display = pipe.readline().strip()
-        if not display:
-            self.server.kill()
-            raise RuntimeError("Xvfb did not start")
-        to_browser, self.out = os.pipe()
-        self.inp, from_browser = os.pipe()
-        env = dict(os.environ, DISPLAY=":" + display)
-        # The pipe ends become the browser's fds 3 and 4.
-        self.game = subprocess.Popen(
-            ["bash", "-c", 'exec 3<&"$0" 4>&"$1"; shift 2; exec "$@"', str(to_browser),
-             str(from_browser), "bash", os.path.join(HERE, "web_game.sh"), page,
-             "--remote-debugging-pipe"],
-            pass_fds=(to_browser, from_browser), env=env, stdout=subprocess.DEVNULL,
-            stderr=subprocess.DEVNULL)
-        os.close(to_browser)
-        os.close(from_browser)
-        self.buffer = b""
-        self.next_id = 0
-        self.session = None
-
-    def close(self):
-        for p in (self.game, self.server):
-            if p.poll() is None:
-                p.terminate()
-                try:
-                    p.wait(5)
-                except subprocess.TimeoutExpired:
-                    p.kill()
-        os.close(self.out)
-        os.close(self.inp)
-
-    def __enter__(self):
-        return self
-
-    def __exit__(self, *exc):
-        self.close()
-
-    def send(self, method, session=True, **params):
-        """Runs a DevTools command and returns its result; events on the way are dropped."""
-        self.next_id += 1
-        message = {"id": self.next_id, "method": method, "params": params}
-        if session:
-            message["sessionId"] = self.session
-        os.write(self.out, json.dumps(message).encode() + b"\0")
-        while True:
-            while b"\0" not in self.buffer:
-                chunk = os.read(self.inp, 1 << 16)
-                if not chunk:
-                    raise RuntimeError("the browser closed its DevTools pipe")
-                self.buffer += chunk
-            text, self.buffer = self.buffer.split(b"\0", 1)
-            reply = json.loads(text)
-            if reply.get("id") == self.next_id:
-                if "error" in reply:
-                    raise RuntimeError("%s: %s" % (method, reply["error"]))
-                return reply["result"]
-
-    def attach(self, deadline=30):
-        """Waits for the page's tab and the game's cells in it."""
-        end = time.monotonic() + deadline
-        while self.session is None:
-            pages = [t for t in self.send("Target.getTargets", session=False)["targetInfos"]
-                     if t["type"] == "page"]
-            if pages:
-                self.session = self.send("Target.attachToTarget", session=False, flatten=True,
-                                         targetId=pages[0]["targetId"])["sessionId"]
-            elif time.monotonic() > end:
-                raise RuntimeError("no page in the browser")
-            else:
-                time.sleep(0.05)
-        while self.js("document.querySelectorAll('#client .c').length") != 72:
-            if time.monotonic() > end:
-                raise RuntimeError("the game's cells did not appear")
-            time.sleep(0.05)
+    def attach(self, deadline=30, game=True):
+        super().attach(deadline, game)
         self.send("Accessibility.enable")
-
-    def js(self, expression):
-        return self.send("Runtime.evaluate", expression=expression,
-                         returnByValue=True)["result"].get("value")
 
     def tree(self):
         return Tree(self.send("Accessibility.getFullAXTree")["nodes"])
@@ -149,22 +56,6 @@ class Browser:
         target = self.send("DOM.resolveNode", backendNodeId=node["backendDOMNodeId"])["object"]
         self.send("Runtime.callFunctionOn", objectId=target["objectId"],
                   functionDeclaration="function () { this.click(); }")
-
-    def key(self, name):
-        key, code = KEYS[name]
-        for kind in ("rawKeyDown", "keyUp"):
-            self.send("Input.dispatchKeyEvent", type=kind, key=key, code=key,
-                      windowsVirtualKeyCode=code)
-
-    def mouse(self, kind, point):
-        self.send("Input.dispatchMouseEvent", type=kind, x=point[0], y=point[1], button="left",
-                  clickCount=1)
-
-    def centre(self, selector):
-        return self.js("(function (r) { return [r.left + r.width / 2, r.top + r.height / 2]; })"
-                       "(document.querySelector(%s).getBoundingClientRect())"
-                       % json.dumps(selector))
-
 
 class Tree:
     """The accessibility tree's nodes that a screen reader meets (ignored ones left out)."""
@@ -350,10 +241,7 @@ def solve(b):
 
 def main():
     page = os.path.abspath(sys.argv[1])
-    missing = [tool for tool in ("Xvfb", "chromium") if shutil.which(tool) is None]
-    if missing:
-        print("skipped: " + " and ".join(missing) + " not installed", file=sys.stderr)
-        return SKIP
+    devtools.skip_without_tools()
     with Browser(page) as b:
         b.attach()
         for case in (structure, open_menu, selection, solve):
