@@ -2,6 +2,8 @@
 // STATIC controls, redrawing after every event it forwards exactly what the event changed.
 #include "app/win32/gamewindow.h"
 
+#include "app/win32/commands.h"
+
 #include "app/win32/text.h"
 
 #include <commctrl.h>
@@ -18,10 +20,9 @@ constexpr DWORD windowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIM
 constexpr DWORD windowExStyle = 0;
 constexpr DWORD childStyle = WS_CHILD | WS_CLIPSIBLINGS;
 
-// Menu commands arrive as WM_COMMAND with these identifiers.
 constexpr int idLabel = 1100;
-constexpr int idLevel = 2000; // + level index
-constexpr int idReset = 2100;
+using win32::idLevel;
+using win32::idReset;
 // Posted to the window to restate its own state after a move (see WM_WINDOWPOSCHANGED).
 constexpr UINT restateMessage = WM_APP + 1;
 

@@ -5,6 +5,7 @@
 // Exit status 0 passed, 1 failed, 2 no game window to read.
 #include "app/form1.h"
 #include "app/spoken.h"
+#include "app/win32/commands.h"
 #include "app/win32/winapi.h"
 #include "level_one_solution.h"
 
@@ -298,6 +299,16 @@ void checkCounter(IAccessible* main, const Form1& form, const std::string& when)
     counter->Release();
 }
 
+// Each level chosen by the game's "Load Level" command reads as the core says; level 1 last.
+void checkEveryLevel(HWND game, IAccessible* board, Form1& form) {
+    for (int level = 2; level <= nudgeboard::levelCountBuiltIn + 1; ++level) {
+        int chosen = level > nudgeboard::levelCountBuiltIn ? 1 : level;
+        SendMessageW(game, WM_COMMAND, MAKEWPARAM(nudgeboard::win32::idLevel + chosen, 0), 0);
+        form.mnuL_Click(chosen);
+        compare(board, form, "on level " + std::to_string(chosen));
+    }
+}
+
 int run(HWND game) {
     IAccessible* main = fromWindow(game, OBJID_CLIENT);
     if (main == nullptr) {
@@ -310,6 +321,7 @@ int run(HWND game) {
     check(board != nullptr, "a \"Boards\" object below the window's client object");
     if (board != nullptr) {
         checkCellsAtStart(board, form);
+        checkEveryLevel(game, board, form);
         checkPlaces(board);
         checkCounter(main, form, "at start");
         checkPresses(board, form);
