@@ -65,12 +65,15 @@ def main():
         # The page in a window of the size its own wrapper gives it, so the cells lie alike.
         game = (["--game", args.web, "--web", "--window-size", "290,234"] if args.web
                 else ["--game", " ".join(args.game), "--window-name", "^Nudgeboard$"])
+        # The game on the harness's own display, whatever platform the suite set for the others.
+        env = {k: v for k, v in os.environ.items()
+               if k not in ("QT_QPA_PLATFORM", "WAYLAND_DISPLAY")}
         run = subprocess.run([sys.executable, args.harness, *game,
                               "--steps-json", json.dumps(steps), "--json", out,
                               "--workdir", os.path.join(work, "run"),
                               # Other suites may keep both cores busy meanwhile.
                               "--window-timeout", "120"],
-                             capture_output=True, text=True, timeout=240)
+                             env=env, capture_output=True, text=True, timeout=240)
         if run.returncode != 0 or not os.path.exists(out):
             print(run.stdout + run.stderr, file=sys.stderr)
             return 1
