@@ -68,10 +68,10 @@ var nbPage = (function () {
   }
   // A font at the window's scale, set only when it changes.
   function font(el, family, weight, points) {
-    var spec = weight + ' ' + points * unit + 'pt ' + (fonts[family] || '"' + family + '",sans-serif');
-    if (el.fontSpec === spec) return;
-    el.fontSpec = spec;
-    el.style.font = spec;
+    var css = weight + ' ' + points * unit + 'pt ' + (fonts[family] || '"' + family + '",sans-serif');
+    if (el.fontCss === css) return;
+    el.fontCss = css;
+    el.style.font = css;
   }
 
   // Draws the menus as the core's walk stands.

@@ -53,6 +53,18 @@ def device_rect(left, top, width, height, dpi):
             device_pixel(left + width - 1, dpi) + 1, device_pixel(top + height - 1, dpi) + 1)
 
 
+def stop(*processes):
+    """Ends each process still running, killing what does not end within 5 s."""
+    for p in processes:
+        if p is not None and p.poll() is None:
+            p.terminate()
+            try:
+                p.wait(5)
+            except subprocess.TimeoutExpired:
+                p.kill()
+                p.wait()
+
+
 class Screen:
     """An Xvfb of our own on a free display number, and the game started on it; at a display
     scale if asked, and under a window manager if asked."""
@@ -113,14 +125,7 @@ class Screen:
     def close(self):
         self.history.stop()
         self.x.close()
-        for p in (self.game, self.wm, self.server):
-            if p is not None and p.poll() is None:
-                p.terminate()
-                try:
-                    p.wait(5)
-                except subprocess.TimeoutExpired:
-                    p.kill()
-                    p.wait()
+        stop(self.game, self.wm, self.server)
 
     def __enter__(self):
         return self

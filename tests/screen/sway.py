@@ -128,14 +128,7 @@ class SwayScreen(screen.Screen):
         self.keyboard = self.spawn(["wtype", "-s", "3600000"])
 
     def close(self):
-        for p in (self.game, self.pointer, self.keyboard, self.sway):
-            if p is not None and p.poll() is None:
-                p.terminate()
-                try:
-                    p.wait(5)
-                except subprocess.TimeoutExpired:
-                    p.kill()
-                    p.wait()
+        screen.stop(self.game, self.pointer, self.keyboard, self.sway)
         shutil.rmtree(self.folder, ignore_errors=True)
 
     def swaymsg(self, *args):
