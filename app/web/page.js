@@ -28,7 +28,6 @@ var nbPage = (function () {
     'Times New Roman': '"Times New Roman",Tinos,"Liberation Serif","Nimbus Roman","DejaVu Serif",serif',
     'MS Sans Serif': '"MS Sans Serif","Microsoft Sans Serif",Arimo,"Liberation Sans","DejaVu Sans",sans-serif'
   };
-  var vkLeft = 37, vkDown = 40, vkAlt = 18, vkSpace = 32, vkF10 = 121;
 
   function css(color) {
     return 'rgb(' + (color & 255) + ',' + ((color >> 8) & 255) + ',' + ((color >> 16) & 255) + ')';
@@ -86,28 +85,13 @@ var nbPage = (function () {
       items[i].className = i === item ? 'hot' : '';
   }
 
-  function keyCode(e) {
-    return e.keyCode & 255; // the browser's codes are the game's (Windows virtual keys)
-  }
-  function isArrow(key) {
-    return key >= vkLeft && key <= vkDown;
-  }
-  // Alt and F10 alike give the menu bar the keyboard, as on the desktop.
-  function isMenuKey(key) {
-    return key === vkAlt || key === vkF10;
-  }
-
+  // The browser's key codes are the game's (Windows virtual keys); the game says which keys are
+  // its own, to be kept from the browser.
   function onKeyDown(e) {
-    var key = keyCode(e);
-    // Arrows never scroll, Alt and F10 never reach the browser's own menus, and a key a menu
-    // takes is the menu's alone.
-    if (isArrow(key) || isMenuKey(key) || key === vkSpace || mode !== 0) e.preventDefault();
-    Module['_nb_key_down'](key);
+    if (Module['_nb_key_down'](e.keyCode & 255)) e.preventDefault();
   }
   function onKeyUp(e) {
-    var key = keyCode(e);
-    if (isArrow(key) || isMenuKey(key) || key === vkSpace) e.preventDefault();
-    Module['_nb_key_up'](key);
+    if (Module['_nb_key_up'](e.keyCode & 255)) e.preventDefault();
   }
 
   // A point of the pointer or a finger in device pixels of the client area.

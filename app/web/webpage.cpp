@@ -1,12 +1,14 @@
 // The browser page: shows the core's controls as page elements and forwards the five events.
 #include "app/changes.h"
 #include "app/form1.h"
+#include "app/keys.h"
 #include "app/menus.h"
 #include "app/picture.h"
 #include "app/scaling.h"
 #include "app/spoken.h"
 #include "app/strokes.h"
 #include "app/swipe.h"
+#include "play/arrows.h"
 
 #include <emscripten/emscripten.h>
 
@@ -132,6 +134,10 @@ void layout() {
     refresh();
 }
 
+bool gameKey(int key) {
+    return isArrow(key) || key == vkAlt || key == vkF10 || key == vkSpace;
+}
+
 } // namespace
 } // namespace nudgeboard
 
@@ -140,20 +146,26 @@ using namespace nudgeboard;
 // The page's input, as the game's events; what each one changed is shown at once.
 extern "C" {
 
-EMSCRIPTEN_KEEPALIVE void nb_key_down(int key) {
+// Each returns whether the key is the game's alone, so that the page keeps it from the browser:
+// arrows never scroll, Alt and F10 never open the browser's own menus, Space never scrolls, and
+// a key that goes down while a menu has the keyboard is the menu's.
+EMSCRIPTEN_KEEPALIVE int nb_key_down(int key) {
+    bool menuKey = menus.hasKeyboard();
     // A key that goes down while a menu has the keyboard walks the menu, never the board.
-    if (!menus.hasKeyboard())
+    if (!menuKey)
         strokes.pressed(key);
     menusDid(menus.keyDown(key));
+    return menuKey || gameKey(key);
 }
 
-EMSCRIPTEN_KEEPALIVE void nb_key_up(int key) {
+EMSCRIPTEN_KEEPALIVE int nb_key_up(int key) {
     if (strokes.released(key, menus.hasKeyboard())) {
         form.Form_KeyUp(key, 0); // the game reads no modifier state
         refresh();
     }
     menus.keyUp(key);
     menusDid({});
+    return gameKey(key);
 }
 
 EMSCRIPTEN_KEEPALIVE void nb_forget_keys() {
