@@ -14,7 +14,7 @@ import time
 import devtools
 import png
 from facts import PALETTE, level_one_solution, level_rows
-from screen import BLACK, WALL, device_line, device_rect
+from screen import BLACK, WALL, device_line, device_pixel, device_rect
 
 # A phone's viewport in CSS pixels, upright, at two device pixels to the CSS pixel.
 PHONE = (360, 740)
@@ -124,13 +124,13 @@ def window_on(picture):
         return [], 0
     right = next(x for x in range(picture.width + 1) if picture.pixel(x, top) != BLACK)
     dpis = [dpi for dpi in range(24, 2000) if device_rect(0, 0, 289, 145, dpi)[2] == right
-            and (20 * dpi + 48) // 96 == top]
+            and device_pixel(20, dpi) == top]
     return dpis, top
 
 
 def cell_samples(picture, dpi, top):
     """Each cell's colour, read away from its edges and caption."""
-    inset = max(device_line(dpi) + 1, (24 * dpi + 48) // 96 // 6)
+    inset = max(device_line(dpi) + 1, device_pixel(24, dpi) // 6)
     samples = []
     for k in range(72):
         row, column = divmod(k % 36, 6)
@@ -174,7 +174,7 @@ def judge_window(phone, what, expected_cells, marked=None):
     dpi = dpis[-1]
     width = device_rect(0, 0, 290, 214, dpi)[2]
     height = top + device_rect(0, 0, 290, 214, dpi)[3]
-    pitch = (24 * dpi + 48) // 96
+    pitch = device_pixel(24, dpi)
     check("%s: the window within the viewport" % what, width <= room[0] and height <= room[1],
           True)
     check("%s: the window fills the viewport's width or height (%d x %d in %d x %d)"
