@@ -1,24 +1,26 @@
 #!/usr/bin/env bash
 # Fails on any function of ours over the cognitive complexity the project's .clang-tidy allows.
-# Usage: check_complexity.sh SOURCE_DIR BUILD_DIR [CROSS_COMPILER]
+# Usage: check_complexity.sh SOURCE_DIR BUILD_DIR [CROSS_COMPILER FOLDER]
 # It reads the files a build compiles from its compile_commands.json: our sources, but not the
 # test cases themselves, whose GoogleTest checks each count as a branch. With a cross compiler
-# (the Windows build's), clang parses as for its target, with that compiler's headers.
+# (the Windows build's), clang parses as for its target, with that compiler's headers, only the
+# files in FOLDER (the ones the host's build does not compile).
 # Exit 77 (skipped) where clang-tidy is missing.
 set -euo pipefail
 source_dir=$(cd "$1" && pwd)
 build_dir=$2
 cross=${3:-}
+only=${4:-}
 command -v clang-tidy >/dev/null || { echo "skipped: clang-tidy not installed" >&2; exit 77; }
 mapfile -t files < <(python3 -c '
 import json, os, sys
-source, build = sys.argv[1], sys.argv[2]
+source, build, only = sys.argv[1], sys.argv[2], sys.argv[3]
 for entry in json.load(open(os.path.join(build, "compile_commands.json"))):
     path = os.path.normpath(os.path.join(entry["directory"], entry["file"]))
-    mine = path.startswith(source + "/") and not path.startswith(build)
+    mine = path.startswith(os.path.join(source, only, "")) and not path.startswith(build)
     if mine and "/build/" not in path and not os.path.basename(path).startswith("test_"):
         print(path)
-' "$source_dir" "$(cd "$build_dir" && pwd)" | sort -u)
+' "$source_dir" "$(cd "$build_dir" && pwd)" "$only" | sort -u)
 # The compilers judge the code in their own builds; here only the complexity counts.
 args=(-p "$build_dir" --quiet --extra-arg=-Wno-everything)
 if [ -n "$cross" ]; then
