@@ -1,4 +1,4 @@
-"""The game's facts as its own sources state them: the palette, the levels, level 1's solution."""
+"""The game's facts as its own sources state them: the palette, the levels, their solutions."""
 
 import os
 import re
@@ -48,14 +48,21 @@ def level_rows(level):
     return re.findall(r'"([^"]*)"', start) + re.findall(r'"([^"]*)"', goal)
 
 
-def level_one_solution():
-    """(cell, arrow key name) steps, from tests/support/level_one_solution.txt."""
-    steps = []
-    for line in _read("tests", "support", "level_one_solution.txt").splitlines():
-        if line and not line.startswith("#"):
+def _solutions():
+    """Each level's (cell, arrow key name) steps, from tests/support/solutions.txt."""
+    solutions = {}
+    for line in _read("tests", "support", "solutions.txt").splitlines():
+        if line.startswith("level "):
+            steps = solutions.setdefault(int(line.split()[1].rstrip(",")), [])
+        elif line and not line.startswith("#"):
             cell, key = line.split()
             steps.append((int(cell), key))
-    return steps
+    return solutions
+
+
+def solution(level):
+    """A built-in level's solution: (cell, arrow key name) steps, one slide each."""
+    return _solutions()[level]
 
 
 def cell_texts(level):

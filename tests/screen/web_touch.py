@@ -13,7 +13,7 @@ import time
 
 import devtools
 import png
-from facts import PALETTE, level_one_solution, level_rows
+from facts import PALETTE, level_rows, solution
 from screen import BLACK, WALL, device_line, device_rect
 
 # A phone's viewport in CSS pixels, upright, at two device pixels to the CSS pixel.
@@ -264,7 +264,7 @@ def no_strokes(phone):
 def solved_by_touch(phone):
     """Level 1 by taps and swipes alone, each swipe one move; half of it upright, the rest after
     turning the phone on its side, where the window fills the height and the game goes on."""
-    steps = level_one_solution()
+    steps = solution(1)
     check("the solution swipes every way", {key for _, key in steps}, set(WAYS))
     half = len(steps) // 2
     for n, (cell, key) in enumerate(steps):
