@@ -59,21 +59,23 @@ class Phone:
         """A cell pitch in CSS pixels, as the page lays the cells out."""
         return self.centre(1)[0] - self.centre(0)[0]
 
-    def touch(self, kind, points):
-        self.b.send("Input.dispatchTouchEvent", type=kind, touchPoints=[
-            {"x": x, "y": y, "id": i} for i, (x, y) in enumerate(points)])
+    @staticmethod
+    def touch(kind, points):
+        return ("Input.dispatchTouchEvent", {"type": kind, "touchPoints": [
+            {"x": x, "y": y, "id": i} for i, (x, y) in enumerate(points)]})
 
     def gesture(self, start, move, second=None):
         """A finger from `start`, moved by `move` in two steps and lifted; with a second finger
-        down beside it the whole way if asked."""
+        down beside it the whole way if asked. Its events are sent at once, in order."""
         fingers = [start] + ([second] if second else [])
-        self.touch("touchStart", fingers[:1])
+        events = [self.touch("touchStart", fingers[:1])]
         if second:
-            self.touch("touchStart", fingers)
+            events.append(self.touch("touchStart", fingers))
         for part in (0.5, 1):
             moved = [(x + part * move[0], y + part * move[1]) for x, y in fingers]
-            self.touch("touchMove", moved)
-        self.touch("touchEnd", [])
+            events.append(self.touch("touchMove", moved))
+        events.append(self.touch("touchEnd", []))
+        self.b.send_all(events)
 
     def tap(self, point):
         self.gesture(point, (0, 0))
