@@ -169,3 +169,36 @@ TEST(Play, LevelOneFromStartToSolved) {
     EXPECT_EQ(form.numMoves.caption, "Moves: 20 (38)");
     EXPECT_EQ(form.numMoves.backColor, underParCyan);
 }
+
+// Every built-in level's solution, replayed from the level's start through the handlers: each step
+// slides the clicked piece, the counter moves on only when another piece slides, and the last step
+// alone shows the goal.
+TEST(Play, EveryLevelsSolutionReachesTheGoal) {
+    ASSERT_EQ(solutions.size(), static_cast<std::size_t>(levelCountBuiltIn));
+    Form1 form;
+    form.Show();
+    for (const Solution& solution : solutions) {
+        SCOPED_TRACE("level " + std::to_string(solution.level));
+        ASSERT_EQ(solution.level, &solution - solutions.data() + 1);
+        form.mnuL_Click(solution.level);
+        ASSERT_EQ(form.moveCount, 0);
+        int moves = 0;
+        int movedTo = -1; // where the last slide took the cell clicked before it
+        for (auto [cell, key] : solution.steps) {
+            SCOPED_TRACE("cell " + std::to_string(cell));
+            ASSERT_EQ(form.solved, 0);
+            form.Grid_Click(cell);
+            ASSERT_EQ(form.Grid(cell).borderStyle, 1) << "no piece there";
+            form.Form_KeyUp(key, 0);
+            ASSERT_EQ(form.blocked, 0);
+            moves += cell == movedTo ? 0 : 1;
+            ASSERT_EQ(form.moveCount, moves);
+            movedTo = cell + arrows[static_cast<std::size_t>(key - vkLeft)].offset;
+        }
+        EXPECT_EQ(form.solved, -1);
+        EXPECT_EQ(form.Nameof.caption, "SOLVED!!");
+        EXPECT_EQ(form.moveCount, solution.moves);
+        EXPECT_EQ(form.numMoves.caption,
+                  counterText(solution.moves, Form1::levelPar(solution.level)));
+    }
+}

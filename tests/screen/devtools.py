@@ -78,12 +78,22 @@ class Browser:
 
     def send(self, method, session=True, **params):
         """Runs a DevTools command and returns its result; events on the way are dropped."""
-        self.next_id += 1
-        message = {"id": self.next_id, "method": method, "params": params}
-        if session:
-            message["sessionId"] = self.session
-        os.write(self.out, json.dumps(message).encode() + b"\0")
-        while True:
+        return self.send_all([(method, params)], session)[0]
+
+    def send_all(self, commands, session=True):
+        """Runs (method, params) commands sent at once, the browser taking them in order, and
+        returns their results: a finger's events that wait for no reply in between arrive within
+        a frame or two rather than a frame each."""
+        ids = []
+        for method, params in commands:
+            self.next_id += 1
+            ids.append(self.next_id)
+            message = {"id": self.next_id, "method": method, "params": params}
+            if session:
+                message["sessionId"] = self.session
+            os.write(self.out, json.dumps(message).encode() + b"\0")
+        results = {}
+        while len(results) < len(ids):
             while b"\0" not in self.buffer:
                 chunk = os.read(self.inp, 1 << 16)
                 if not chunk:
@@ -91,10 +101,12 @@ class Browser:
                 self.buffer += chunk
             text, self.buffer = self.buffer.split(b"\0", 1)
             reply = json.loads(text)
-            if reply.get("id") == self.next_id:
+            if reply.get("id") in ids:
                 if "error" in reply:
+                    method = commands[ids.index(reply["id"])][0]
                     raise RuntimeError("%s: %s" % (method, reply["error"]))
-                return reply["result"]
+                results[reply["id"]] = reply["result"]
+        return [results[i] for i in ids]
 
     def attach(self, deadline=30, game=True):
         """Waits for the page's tab and, on the game's page, its cells."""

@@ -1,4 +1,4 @@
-"""The game's facts as its own sources state them: the palette, the levels, level 1's solution."""
+"""The game's facts as its own sources state them: the palette, the levels, their solutions."""
 
 import os
 import re
@@ -29,9 +29,9 @@ if len(PALETTE) != 27 or len(COLOR_NAMES) != 24 or not COLORS:
 
 
 def _levels():
-    """Each built-in level's name, start and goal rows as written in levels/catalogue.h."""
+    """Each built-in level's name, par, start and goal rows as written in levels/catalogue.h."""
     body = _read("levels", "catalogue.h").split("std::to_array<Level>({", 1)[1]
-    return re.findall(r'\{"([^"]*)",\s*\d+,\s*\{([^}]*)\},\s*\{([^}]*)\}\}', body)
+    return re.findall(r'\{"([^"]*)",\s*(\d+),\s*\{([^}]*)\},\s*\{([^}]*)\}\}', body)
 
 
 def level_count():
@@ -42,20 +42,42 @@ def level_name(level):
     return _levels()[level - 1][0]
 
 
+def level_par(level):
+    return int(_levels()[level - 1][1])
+
+
 def level_rows(level):
     """A built-in level's start and goal rows, twelve strings, from levels/catalogue.h."""
-    _, start, goal = _levels()[level - 1]
+    _, _, start, goal = _levels()[level - 1]
     return re.findall(r'"([^"]*)"', start) + re.findall(r'"([^"]*)"', goal)
 
 
-def level_one_solution():
-    """(cell, arrow key name) steps, from tests/support/level_one_solution.txt."""
-    steps = []
-    for line in _read("tests", "support", "level_one_solution.txt").splitlines():
-        if line and not line.startswith("#"):
+def _solutions():
+    """Each level's (cell, arrow key name) steps, from tests/support/solutions.txt."""
+    solutions = {}
+    for line in _read("tests", "support", "solutions.txt").splitlines():
+        if line.startswith("level "):
+            steps = solutions.setdefault(int(line.split()[1].rstrip(",")), [])
+        elif line and not line.startswith("#"):
             cell, key = line.split()
             steps.append((int(cell), key))
-    return steps
+    return solutions
+
+
+def solution(level):
+    """A built-in level's solution: (cell, arrow key name) steps, one slide each."""
+    return _solutions()[level]
+
+
+def counted_moves(steps):
+    """The counter after each step: a step that slides the piece the step before it slid clicks
+    the cell that piece moved to, and counts no new move."""
+    offsets = {"Left": -1, "Right": 1, "Up": -6, "Down": 6}
+    counts, moved_to = [], None
+    for cell, key in steps:
+        counts.append((counts[-1] if counts else 0) + (cell != moved_to))
+        moved_to = cell + offsets[key]
+    return counts
 
 
 def cell_texts(level):

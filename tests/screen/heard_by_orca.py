@@ -51,7 +51,7 @@ def main():
         return screen.SKIP
     points = window_offsets(args.game)
     steps, moves = [], []
-    for cell, key in facts.level_one_solution():
+    for cell, key in facts.solution(1):
         steps.append({"click": list(points[cell]), "settle": 300})
         steps.append({"key": key, "settle": 300})
         moves.append(len(steps) - 1)

@@ -7,7 +7,7 @@
 #include "app/spoken.h"
 #include "app/win32/commands.h"
 #include "app/win32/winapi.h"
-#include "level_one_solution.h"
+#include "solutions.h"
 
 #include <ole2.h>
 #include <oleacc.h>

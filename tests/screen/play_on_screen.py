@@ -22,7 +22,7 @@ C = PALETTE["C"]  # piece "C" of "Traffic", a single square with two empty squar
 F = PALETTE["F"]  # piece "F" of "Traffic", two empty squares left of it
 
 # Cell to click and arrow to release, solving "9 Puzzle" in 20 moves, under its par of 38.
-LEVEL_ONE = facts.level_one_solution()
+LEVEL_ONE = facts.solution(1)
 
 GREEN = PALETTE["1"]
 # "9 Puzzle" as painted: start and goal rows, "*" empty.

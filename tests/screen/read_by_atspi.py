@@ -145,7 +145,7 @@ def solved_in_words(s, game):
     """Level 1 played by pressing cells and the game's own keys ends solved, under par in words."""
     game.choose("Reset")
     check("counter after Reset", [n.name for n in game.labels()][-1], "Moves: 0 (38)")
-    for cell, key in facts.level_one_solution():
+    for cell, key in facts.solution(1):
         game.press(cell)
         s.xdotool("key", key)
     pump(0.5)

@@ -10,7 +10,7 @@ import os
 import sys
 
 import devtools
-from facts import COLOR_NAMES, PALETTE, level_count, level_one_solution, level_rows
+from facts import COLOR_NAMES, PALETTE, level_count, level_rows, solution
 
 # What a screen reader calls a layout character's square.
 CONTENT = dict({"#": "wall", "*": "empty", "?": "any square"},
@@ -238,7 +238,7 @@ def solve(b):
     """Level 1's solution, cells activated and arrows sent: the texts follow every move, and
     the end is said at once with the result against par."""
     before = b.tree().texts()
-    for step, (cell, key) in enumerate(level_one_solution()):
+    for step, (cell, key) in enumerate(solution(1)):
         b.activate(b.tree().cells()[cell])
         b.key(key)
         t = b.tree()

@@ -13,7 +13,8 @@ import time
 
 import devtools
 import png
-from facts import PALETTE, level_one_solution, level_rows
+from facts import (PALETTE, counted_moves, level_count, level_name, level_par, level_rows,
+                   solution)
 from screen import BLACK, WALL, device_line, device_pixel, device_rect
 
 # A phone's viewport in CSS pixels, upright, at two device pixels to the CSS pixel.
@@ -59,21 +60,23 @@ class Phone:
         """A cell pitch in CSS pixels, as the page lays the cells out."""
         return self.centre(1)[0] - self.centre(0)[0]
 
-    def touch(self, kind, points):
-        self.b.send("Input.dispatchTouchEvent", type=kind, touchPoints=[
-            {"x": x, "y": y, "id": i} for i, (x, y) in enumerate(points)])
+    @staticmethod
+    def touch(kind, points):
+        return ("Input.dispatchTouchEvent", {"type": kind, "touchPoints": [
+            {"x": x, "y": y, "id": i} for i, (x, y) in enumerate(points)]})
 
     def gesture(self, start, move, second=None):
         """A finger from `start`, moved by `move` in two steps and lifted; with a second finger
-        down beside it the whole way if asked."""
+        down beside it the whole way if asked. Its events are sent at once, in order."""
         fingers = [start] + ([second] if second else [])
-        self.touch("touchStart", fingers[:1])
+        events = [self.touch("touchStart", fingers[:1])]
         if second:
-            self.touch("touchStart", fingers)
+            events.append(self.touch("touchStart", fingers))
         for part in (0.5, 1):
             moved = [(x + part * move[0], y + part * move[1]) for x, y in fingers]
-            self.touch("touchMove", moved)
-        self.touch("touchEnd", [])
+            events.append(self.touch("touchMove", moved))
+        events.append(self.touch("touchEnd", []))
+        self.b.send_all(events)
 
     def tap(self, point):
         self.gesture(point, (0, 0))
@@ -82,6 +85,17 @@ class Phone:
         dx, dy = WAYS[key]
         p = length * self.pitch()
         self.gesture(self.centre(cell), (dx * p, dy * p))
+
+    def play_cells(self):
+        """Every play cell's centre, in one look: the cells stand still while the viewport does."""
+        return self.b.js("Array.from({length: 36}, function (_, k) {"
+                         " var r = document.querySelector('#client .c[data-k=\"' + k + '\"]')"
+                         ".getBoundingClientRect();"
+                         " return [r.left + r.width / 2, r.top + r.height / 2]; })")
+
+    def choose_level(self, level):
+        self.tap(self.b.centre("#bar > span"))
+        self.tap(self.b.centre("#levels > div:nth-child(%d)" % level))
 
     def counter(self):
         return self.b.js("document.querySelector('#client > .l[aria-live]').textContent")
@@ -201,9 +215,14 @@ def judge_window(phone, what, expected_cells, marked=None):
     return samples
 
 
-def level_one_colours():
-    rows = level_rows(1)
+def start_colours(level):
+    """The colours of a level's 72 cells at its start, as its rows paint them."""
+    rows = level_rows(level)
     return [PALETTE[rows[6 * (k // 36) + k % 36 // 6][k % 6]] for k in range(72)]
+
+
+def css(colour):
+    return "rgb(%d, %d, %d)" % colour
 
 
 def count_mouse(b):
@@ -224,7 +243,7 @@ def upright(phone):
     phone.tap(phone.centre(20))  # "1": red "0" left, white "7" above, a wall below, empty right
     check("selected after a tap on cell 20", phone.selected(), [20])
     check("mouse events after a tap on the board", mouse_events(phone.b), 0)
-    judge_window(phone, "upright", level_one_colours(), marked=20)
+    judge_window(phone, "upright", start_colours(1), marked=20)
 
 
 def menus_by_tap(phone):
@@ -236,13 +255,10 @@ def menus_by_tap(phone):
     phone.tap(phone.centre(41))  # the goal board's top right corner, clear of the list
     check("list open after a tap on the board", phone.list_open(), False)
     check("selected after the tap that closed the list", phone.selected(), [20])
-    phone.tap(phone.b.centre("#bar > span"))
-    phone.tap(phone.b.centre("#levels > div:nth-child(8)"))
+    phone.choose_level(8)
     check("list open after a tap on level 8", phone.list_open(), False)
-    check("cell 25 after choosing level 8 by tap", phone.colours()[25],
-          "rgb(%d, %d, %d)" % PALETTE["C"])
-    phone.tap(phone.b.centre("#bar > span"))
-    phone.tap(phone.b.centre("#levels > div:nth-child(1)"))
+    check("cell 25 after choosing level 8 by tap", phone.colours()[25], css(PALETTE["C"]))
+    phone.choose_level(1)
     check("counter on level 1 again", phone.counter(), "Moves: 0 (38)")
 
 
@@ -264,7 +280,7 @@ def no_strokes(phone):
 def solved_by_touch(phone):
     """Level 1 by taps and swipes alone, each swipe one move; half of it upright, the rest after
     turning the phone on its side, where the window fills the height and the game goes on."""
-    steps = level_one_solution()
+    steps = solution(1)
     check("the solution swipes every way", {key for _, key in steps}, set(WAYS))
     half = len(steps) // 2
     for n, (cell, key) in enumerate(steps):
@@ -287,6 +303,36 @@ def solved_by_touch(phone):
     check("counter after swipes once solved", phone.counter(), counter)
 
 
+def every_level_by_touch(phone):
+    """The other levels, each chosen by tap from "Load Level" and solved by taps and swipes alone,
+    still on its side: a tap where another piece is to slide, one swipe per slide, the counter
+    after each, and the level's name turned "SOLVED!!" after the last."""
+    centres = phone.play_cells()
+    pitch = centres[1][0] - centres[0][0]
+    for level in range(2, level_count() + 1):
+        what = "level %d" % level
+        phone.choose_level(level)
+        check("%s: name after choosing it by tap" % what, phone.name(), level_name(level))
+        check("%s: cells at its start" % what, phone.colours(),
+              [css(c) for c in start_colours(level)])
+        check("%s: counter at its start" % what, phone.counter(),
+              "Moves: 0 (%d)" % level_par(level))
+        steps = solution(level)
+        moved_to = None
+        for n, ((cell, key), moves) in enumerate(zip(steps, counted_moves(steps))):
+            if cell != moved_to:  # the piece that slid last stays selected where it went
+                phone.tap(centres[cell])
+            dx, dy = WAYS[key]
+            moved_to = cell + dx + 6 * dy
+            phone.gesture(centres[cell], (dx * pitch, dy * pitch))
+            counter = phone.counter()
+            if counter != "Moves: %d (%d)" % (moves, level_par(level)):
+                failures.append("%s: counter %r after swipe %d, expected %d moves"
+                                % (what, counter, n + 1, moves))
+                break
+        check("%s: SOLVED!! after the last swipe" % what, "SOLVED!!" in phone.name(), True)
+
+
 def main():
     page = os.path.abspath(sys.argv[1])
     devtools.skip_without_tools()
@@ -296,7 +342,8 @@ def main():
     with devtools.Browser(page) as b:
         b.attach()
         phone = Phone(b)
-        for case in (upright, menus_by_tap, no_strokes, solved_by_touch):
+        for case in (upright, menus_by_tap, no_strokes, solved_by_touch,
+                     every_level_by_touch):
             start = len(failures)
             case(phone)
             print("%s: %s" % (case.__name__, "FAILED" if len(failures) > start else "passed"))

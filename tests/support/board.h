@@ -2,8 +2,8 @@
 #pragma once
 
 #include "app/form1.h"
-#include "level_one_solution.h" // levelOneSolution, from level_one_solution.txt
 #include "levels/palette.h"
+#include "solutions.h" // solutions, levelOneSolution, from solutions.txt
 
 #include <array>
 #include <string>
