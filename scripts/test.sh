@@ -1,16 +1,17 @@
 #!/usr/bin/env bash
 # Installs what is missing, then builds and runs the whole test suite (the C++ formatting check
-# among it) through CTest in each build: the default one, the address and undefined-behaviour
-# sanitizer one, the Windows one (cross-built, run under Wine) and the browser page (core tests
-# under Node.js, the page in Chromium). Name presets to run only those: scripts/test.sh default
+# among it) through CTest in each build: the default one, the Windows one (cross-built, run under
+# Wine), the address and undefined-behaviour sanitizer one and the browser page (core tests under
+# Node.js, the page in Chromium). Name presets to run only those: scripts/test.sh default
 #
-# The builds take both cores, one after another. The suites then run side by side: most of their
-# time is a game on a display of its own waiting for the screen, and each on-screen case has its
-# own display, so they do not see one another.
+# The builds go one after another, each on both cores but at a lower priority; each build's suite
+# starts as soon as its build is done and runs beside the builds that follow. Most of a suite's
+# time is a game on a display of its own waiting for the screen, which leaves the cores to the
+# builds, and each on-screen case has its own display, so the suites do not see one another.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 presets=("$@")
-[ ${#presets[@]} -gt 0 ] || presets=(default sanitize windows web)
+[ ${#presets[@]} -gt 0 ] || presets=(default windows sanitize web)
 # Every build needs the game's and the tests' packages; the rest only where a build uses them.
 purposes=(play test packaging)
 for preset in "${presets[@]}"; do
@@ -20,15 +21,14 @@ for preset in "${presets[@]}"; do
     esac
 done
 bash scripts/deps.sh "${purposes[@]}"
+logs=$(mktemp -d)
+declare -A runs
+# A build that fails stops the suites already running.
+trap 'kill "${runs[@]}" 2>/dev/null || true; rm -rf "$logs"' EXIT
 for preset in "${presets[@]}"; do
     echo "== build $preset"
     cmake --preset "$preset" >/dev/null
-    cmake --build --preset "$preset"
-done
-logs=$(mktemp -d)
-trap 'rm -rf "$logs"' EXIT
-declare -A runs
-for preset in "${presets[@]}"; do
+    nice -n 10 cmake --build --preset "$preset"
     ctest --preset "$preset" >"$logs/$preset" 2>&1 &
     runs[$preset]=$!
 done

@@ -53,7 +53,9 @@ def main():
     steps, moves = [], []
     for cell, key in facts.solution(1):
         steps.append({"click": list(points[cell]), "settle": 300})
-        steps.append({"key": key, "settle": 300})
+        # Quiet long enough after each move that a machine kept busy by the other suites still
+        # speaks its counter before the next move replaces it.
+        steps.append({"key": key, "settle": 600})
         moves.append(len(steps) - 1)
     if not args.web:  # in a page Orca reviews the page, not the screen's lines
         steps.append({"orca-key": "KP_Up", "label": "review: the current line"})
