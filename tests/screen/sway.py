@@ -92,11 +92,13 @@ class SwayScreen(screen.Screen):
 
     def start_sway(self):
         config = os.path.join(self.folder, "config")
+        # Mod4+Shift+q is the binding sway's own configuration closes a window with.
         with open(config, "w") as f:
             f.write("xwayland disable\n"
                     "output * mode %dx%d position 0 0 bg %s solid_color\n"
                     "default_floating_border none\n"
-                    "focus_follows_mouse no\n" % (*SCREEN, BACKGROUND))
+                    "focus_follows_mouse no\n"
+                    "bindsym Mod4+Shift+q kill\n" % (*SCREEN, BACKGROUND))
         env = dict(self.env, WLR_BACKENDS="headless", WLR_LIBINPUT_NO_DEVICES="1",
                    WLR_RENDERER="pixman")
         if self.as_user:
@@ -237,7 +239,10 @@ class SwayScreen(screen.Screen):
         return []
 
     def close_box(self, timeout=30):
-        self.swaymsg('[title="^Nudgeboard$"]', "kill")
+        """Closes the window as a player does under sway, whose title bars have no close box
+        (and the game draws no title bar of its own, sway drawing them): with the kill binding,
+        Mod4+Shift+q, which has sway ask the focused window to close. The game's status."""
+        self.type(["-M", "logo", "-M", "shift", "-k", "q", "-m", "shift", "-m", "logo"])
         try:
             return self.game.wait(timeout)
         except subprocess.TimeoutExpired:
