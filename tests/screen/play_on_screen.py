@@ -246,32 +246,36 @@ def whole_at_scale(s):
 
 
 def fixed_size(s):
-    """The window manager can neither resize, maximise nor make the window full screen."""
-    from Xlib import X
-    from Xlib.protocol import event
-    before = window_geometry(s)
+    """The window manager can neither resize, maximise nor make the window full screen: the
+    window keeps its size, and it and its boards look as before."""
+    size = s.window_size()
+    if s.wayland:
+        check("room sway gives the window at start", s.window_room(), size)
+    look = window_look(s)
     cells = s.cells()
-    s.xdotool("windowsize", s.window, 600, 500)
-    window = s.x.create_resource_object("window", int(s.window))
-    state = s.x.intern_atom("_NET_WM_STATE")
-    for atoms in (("_NET_WM_STATE_MAXIMIZED_VERT", "_NET_WM_STATE_MAXIMIZED_HORZ"),
-                  ("_NET_WM_STATE_FULLSCREEN", None)):
-        data = [1] + [s.x.intern_atom(a) if a else 0 for a in atoms] + [1, 0]
-        message = event.ClientMessage(window=window, client_type=state, data=(32, data))
-        s.root.send_event(message, event_mask=X.SubstructureRedirectMask |
-                          X.SubstructureNotifyMask)
-    s.x.flush()
-    s.xdotool("key", "super+Up", "alt+F8")
-    s.settle(1)
-    check("window size after resize, maximise and full screen requests",
-          window_geometry(s)[2:], before[2:])
-    check("boards where they were", s.find_boards(), s.origin)
-    check_board("board after the requests", s.cells(), cells)
+    for asked in s.ask_other_sizes():
+        s.settle(1)
+        check("window size after %s" % asked, s.window_size(), size)
+        found = s.find_boards()
+        if s.wayland and found:
+            s.origin = found  # sway centres a window in whatever room it gives it
+        else:
+            check("boards where they were after %s" % asked, found, s.origin)
+        check("the window looks as before after %s" % asked, window_look(s) == look, True)
+        check_board("board after %s" % asked, s.cells(), cells)
 
 
-def window_geometry(s):
-    g = s.x.create_resource_object("window", int(s.window)).get_geometry()
-    return g.x, g.y, g.width, g.height
+def window_look(s):
+    """The pixels of the menu bar and the client area, wherever the boards are now; None where
+    level 1's boards are not seen whole."""
+    origin = s.find_boards()
+    if origin is None:
+        return None
+    shot = s.grab()
+    dx, dy = origin[0] - s.origin[0], origin[1] - s.origin[1]
+    right, bottom = s.client(290, 214)
+    return [s.pixel_of(shot, x + dx, y + dy) for y in range(s.menu_bar_rows()[0], bottom)
+            for x in range(s.origin[0], right)]
 
 
 def level_changes_at_once(s):

@@ -42,6 +42,8 @@ class SwayScreen(screen.Screen):
     sway will not run as root, so as root everything here runs as the user nobody, from a
     private folder that user owns."""
 
+    wayland = True
+
     def __init__(self, command, pointer, scale=None):
         self.scale = 1.0 if scale is None else float(scale)
         self.dpi = round(96 * self.scale)
@@ -137,6 +139,9 @@ class SwayScreen(screen.Screen):
         return subprocess.run(self.as_user + ["swaymsg", *args], env=self.env, check=True,
                               capture_output=True, text=True).stdout
 
+    def swaymsg_json(self, *args):
+        return json.loads(self.swaymsg(*args))
+
     # --- input -----------------------------------------------------------------------------
 
     def xdotool(self, *args):
@@ -220,7 +225,7 @@ class SwayScreen(screen.Screen):
                 found.append(node)
             for child in node.get("nodes", []) + node.get("floating_nodes", []):
                 walk(child)
-        walk(json.loads(self.swaymsg("-t", "get_tree")))
+        walk(self.swaymsg_json("-t", "get_tree"))
         return found
 
     def describe(self):
@@ -232,6 +237,34 @@ class SwayScreen(screen.Screen):
                     ", ".join(views) or "none", self.level_list(), self.origin,
                     self.find_boards(), "running" if self.game.poll() is None else
                     "ended with status %d" % self.game.returncode, self.save_picture()))
+
+    def view(self):
+        return next(v for v in self.views() if v["name"] == self.window)
+
+    def window_size(self):
+        """The size sway shows the window at: its own, as the game last drew it, or the whole
+        output when full screen (sway fills the rest black)."""
+        view = self.view()
+        if view["fullscreen_mode"]:
+            return tuple(self.swaymsg_json("-t", "get_outputs")[0]["rect"][k]
+                         for k in ("width", "height"))
+        return view["geometry"]["width"], view["geometry"]["height"]
+
+    def window_room(self):
+        """The room sway gives the window: a floating one's is the window's own size."""
+        view = self.view()
+        return (view["rect"]["width"], view["rect"]["height"]) if view["type"] == "floating_con" \
+            else None
+
+    def ask_other_sizes(self):
+        """Asks sway, one by one, to resize the window, to make it full screen and to tile it
+        (filling the screen, sway's maximise), as its commands and key bindings do; yields what
+        was asked after each."""
+        for words, asked in ((("resize", "set", "600", "500"), "a resize to 600x500"),
+                             (("fullscreen", "enable"), "full screen"),
+                             (("floating", "disable"), "tiling")):
+            self.swaymsg('[title="^Nudgeboard$"]', *words)
+            yield asked
 
     def list_windows(self):
         # A menu's list is a popup of the game's, which the compositor does not list: it is
