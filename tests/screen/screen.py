@@ -69,6 +69,8 @@ class Screen:
     """An Xvfb of our own on a free display number, and the game started on it; at a display
     scale if asked, and under a window manager if asked."""
 
+    wayland = False
+
     def __init__(self, command, env=None, scale=None, wm=None):
         self.scale = 1.0 if scale is None else float(scale)
         self.dpi = round(96 * self.scale)
@@ -273,6 +275,27 @@ class Screen:
             return self.game.wait(timeout)
         except subprocess.TimeoutExpired:
             return None
+
+    def window_size(self):
+        g = self.x.create_resource_object("window", int(self.window)).get_geometry()
+        return g.width, g.height
+
+    def ask_other_sizes(self):
+        """Asks the window manager, all at once, to resize the window, maximise it and make it
+        full screen, by message and by its keys; then yields what was asked."""
+        from Xlib.protocol import event
+        self.xdotool("windowsize", self.window, 600, 500)
+        window = self.x.create_resource_object("window", int(self.window))
+        state = self.x.intern_atom("_NET_WM_STATE")
+        for atoms in (("_NET_WM_STATE_MAXIMIZED_VERT", "_NET_WM_STATE_MAXIMIZED_HORZ"),
+                      ("_NET_WM_STATE_FULLSCREEN", None)):
+            data = [1] + [self.x.intern_atom(a) if a else 0 for a in atoms] + [1, 0]
+            message = event.ClientMessage(window=window, client_type=state, data=(32, data))
+            self.root.send_event(message, event_mask=X.SubstructureRedirectMask |
+                                 X.SubstructureNotifyMask)
+        self.x.flush()
+        self.xdotool("key", "super+Up", "alt+F8")
+        yield "resize, maximise and full screen requests"
 
     def settle(self, seconds=0.3, timeout=10):
         """Gives the game time to act, then waits until the screen stops changing: a slow

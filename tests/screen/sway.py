@@ -1,6 +1,7 @@
 """The game under a headless Wayland compositor (sway) in place of an X display: keys from wtype,
-clicks from the tests' own virtual pointer, pictures from grim. The cases speak xdotool's words;
-they are carried out here with these tools, and the screen is judged as on X11.
+clicks from the tests' own virtual pointer, pictures from grim, and every frame shown while the
+board changes from the tests' own frame copier. The cases speak xdotool's words; they are carried
+out here with these tools, and the screen is judged as on X11.
 """
 
 import json
@@ -9,6 +10,7 @@ import shutil
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 
 import screen
@@ -20,16 +22,17 @@ KEYSYMS = {"alt": "Alt_L"}  # xdotool's short names that are no keysym
 TYPING_DELAY_MS = 12  # xdotool's own between the keys of one "key"
 SCREEN = (800, 600)  # the output's mode, in device pixels
 BACKGROUND = "#203040"  # behind the window: no colour of the game's
+FIRST_FRAMES = 3  # frames copied before a change starts, so that the copier keeps pace by then
 
 
-def require_tools(pointer):
+def require_tools(pointer, frames):
     missing = [t for t in ("sway", "swaymsg", "wtype", "grim") if shutil.which(t) is None]
     if missing:
         print("skipped: " + " and ".join(missing) + " not installed", file=sys.stderr)
         sys.exit(SKIP)
-    if pointer is None:
-        print("skipped: the virtual pointer was not built (libwayland-dev and wayland-scanner "
-              "missing when configured)", file=sys.stderr)
+    if pointer is None or frames is None:
+        print("skipped: the virtual pointer or the frame copier was not built (libwayland-dev "
+              "and wayland-scanner missing when configured)", file=sys.stderr)
         sys.exit(SKIP)
 
 
@@ -42,7 +45,9 @@ class SwayScreen(screen.Screen):
     sway will not run as root, so as root everything here runs as the user nobody, from a
     private folder that user owns."""
 
-    def __init__(self, command, pointer, scale=None):
+    wayland = True
+
+    def __init__(self, command, pointer, frames, scale=None):
         self.scale = 1.0 if scale is None else float(scale)
         self.dpi = round(96 * self.scale)
         self.window = None
@@ -56,6 +61,7 @@ class SwayScreen(screen.Screen):
             # Copies, so that nobody can run them wherever the build lies.
             command = [self.private_copy(command[0])] + list(command[1:])
             pointer = self.private_copy(pointer)
+            frames = self.private_copy(frames)
             for root, dirs, files in os.walk(self.folder):
                 for name in dirs + files:
                     os.chown(os.path.join(root, name), 65534, 65534)
@@ -65,6 +71,7 @@ class SwayScreen(screen.Screen):
                     if k not in ("DISPLAY", "QT_QPA_PLATFORM", "QT_SCALE_FACTOR", "WAYLAND_DISPLAY",
                                  "SWAYSOCK")}
         self.env.update(HOME=self.folder, XDG_RUNTIME_DIR=self.folder)
+        self.frames = frames
         try:
             self.start_sway()
             if scale is not None:
@@ -92,11 +99,13 @@ class SwayScreen(screen.Screen):
 
     def start_sway(self):
         config = os.path.join(self.folder, "config")
+        # Mod4+Shift+q is the binding sway's own configuration closes a window with.
         with open(config, "w") as f:
             f.write("xwayland disable\n"
                     "output * mode %dx%d position 0 0 bg %s solid_color\n"
                     "default_floating_border none\n"
-                    "focus_follows_mouse no\n" % (*SCREEN, BACKGROUND))
+                    "focus_follows_mouse no\n"
+                    "bindsym Mod4+Shift+q kill\n" % (*SCREEN, BACKGROUND))
         env = dict(self.env, WLR_BACKENDS="headless", WLR_LIBINPUT_NO_DEVICES="1",
                    WLR_RENDERER="pixman")
         if self.as_user:
@@ -112,7 +121,11 @@ class SwayScreen(screen.Screen):
                 outputs = subprocess.run(self.as_user + ["swaymsg", "-t", "get_outputs"],
                                          env=self.env, capture_output=True, text=True)
                 if outputs.returncode == 0 and json.loads(outputs.stdout):
-                    self.output = json.loads(outputs.stdout)[0]["name"]
+                    output = json.loads(outputs.stdout)[0]
+                    self.output = output["name"]
+                    # How long each frame stays up at least: the output's refresh, in whole
+                    # milliseconds as wlroots times it.
+                    self.refresh_us = 1000 * (1000000 // output["current_mode"]["refresh"])
                     return
             if self.sway.poll() is not None or time.monotonic() > deadline:
                 raise RuntimeError("sway did not start")
@@ -134,6 +147,9 @@ class SwayScreen(screen.Screen):
     def swaymsg(self, *args):
         return subprocess.run(self.as_user + ["swaymsg", *args], env=self.env, check=True,
                               capture_output=True, text=True).stdout
+
+    def swaymsg_json(self, *args):
+        return json.loads(self.swaymsg(*args))
 
     # --- input -----------------------------------------------------------------------------
 
@@ -218,7 +234,7 @@ class SwayScreen(screen.Screen):
                 found.append(node)
             for child in node.get("nodes", []) + node.get("floating_nodes", []):
                 walk(child)
-        walk(json.loads(self.swaymsg("-t", "get_tree")))
+        walk(self.swaymsg_json("-t", "get_tree"))
         return found
 
     def describe(self):
@@ -231,17 +247,100 @@ class SwayScreen(screen.Screen):
                     self.find_boards(), "running" if self.game.poll() is None else
                     "ended with status %d" % self.game.returncode, self.save_picture()))
 
+    def view(self):
+        return next(v for v in self.views() if v["name"] == self.window)
+
+    def window_size(self):
+        """The size sway shows the window at: its own, as the game last drew it, or the whole
+        output when full screen (sway fills the rest black)."""
+        view = self.view()
+        if view["fullscreen_mode"]:
+            return tuple(self.swaymsg_json("-t", "get_outputs")[0]["rect"][k]
+                         for k in ("width", "height"))
+        return view["geometry"]["width"], view["geometry"]["height"]
+
+    def window_room(self):
+        """The room sway gives the window: a floating one's is the window's own size."""
+        view = self.view()
+        return (view["rect"]["width"], view["rect"]["height"]) if view["type"] == "floating_con" \
+            else None
+
+    def ask_other_sizes(self):
+        """Asks sway, one by one, to resize the window, to make it full screen and to tile it
+        (filling the screen, sway's maximise), as its commands and key bindings do; yields what
+        was asked after each."""
+        for words, asked in ((("resize", "set", "600", "500"), "a resize to 600x500"),
+                             (("fullscreen", "enable"), "full screen"),
+                             (("floating", "disable"), "tiling")):
+            self.swaymsg('[title="^Nudgeboard$"]', *words)
+            yield asked
+
     def list_windows(self):
         # A menu's list is a popup of the game's, which the compositor does not list: it is
         # found by the outlines it covers.
         return []
 
     def close_box(self, timeout=30):
-        self.swaymsg('[title="^Nudgeboard$"]', "kill")
+        """Closes the window as a player does under sway, whose title bars have no close box
+        (and the game draws no title bar of its own, sway drawing them): with the kill binding,
+        Mod4+Shift+q, which has sway ask the focused window to close. The game's status."""
+        self.type(["-M", "logo", "-M", "shift", "-k", "q", "-m", "shift", "-m", "logo"])
         try:
             return self.game.wait(timeout)
         except subprocess.TimeoutExpired:
             return None
+
+    def cells_while(self, *xdotool_args, after=0.5):
+        """Every different look of the cells in the frames the compositor shows while xdotool's
+        words are carried out and for `after` seconds more: each frame as shown, copied by the
+        frame copier, not samples of the screen. A None comes before the look of a frame the
+        copier asked for later than a refresh after the last one: a frame may have been shown
+        and gone unseen in between. (Where the copier fell behind just before, a frame drawn
+        at once for its request may be followed by the timer's own within the refresh, and one
+        could still go unseen: the copier keeps pace on all but a machine kept very busy.)"""
+        points = [str(v) for index in range(72) for v in self.sample_point(index)]
+        copier = self.spawn([self.frames, *points], stdin=subprocess.PIPE,
+                            stdout=subprocess.PIPE, text=True)
+        lines = []
+        started = threading.Event()
+
+        def read():
+            # Read as they come: a full pipe would hold the copier back.
+            for line in copier.stdout:
+                lines.append(line.split())
+                if len(lines) >= FIRST_FRAMES:
+                    started.set()
+            started.set()
+
+        reader = threading.Thread(target=read)
+        reader.start()
+        try:
+            started.wait(30)
+            if len(lines) < FIRST_FRAMES:
+                raise RuntimeError("the frame copier copied no frames")
+            self.xdotool(*xdotool_args)
+            time.sleep(after)
+        finally:
+            copier.stdin.close()  # the end of its input ends the copier
+            try:
+                copier.wait(10)
+            except subprocess.TimeoutExpired:
+                screen.stop(copier)
+            reader.join(10)
+        if copier.returncode != 0:
+            raise RuntimeError("the frame copier failed with status %d" % copier.returncode)
+        frames = []
+        shown = None
+        for words in lines:
+            when, asked = int(words[0]), int(words[1])
+            cells = [tuple(bytes.fromhex(c)) for c in words[2:]]
+            # A millisecond's allowance for when each end reads the clock.
+            if shown is not None and asked >= shown + self.refresh_us - 1000:
+                frames.append(None)
+            if not frames or frames[-1] is None or cells != frames[-1]:
+                frames.append(cells)
+            shown = when
+        return frames
 
     # --- what is on the screen --------------------------------------------------------------
 
