@@ -26,7 +26,7 @@ declare -A runs
 # A build that fails stops the suites already running.
 trap 'kill "${runs[@]}" 2>/dev/null || true; rm -rf "$logs"' EXIT
 for preset in "${presets[@]}"; do
-    echo "== build $preset"
+    echo "== build $preset (at ${SECONDS} s)"
     cmake --preset "$preset" >/dev/null
     nice -n 10 cmake --build --preset "$preset"
     ctest --preset "$preset" >"$logs/$preset" 2>&1 &
@@ -36,7 +36,7 @@ failed=()
 for preset in "${presets[@]}"; do
     status=0
     wait "${runs[$preset]}" || status=$?
-    echo "== test $preset"
+    echo "== test $preset (done by ${SECONDS} s)"
     cat "$logs/$preset"
     [ "$status" = 0 ] || failed+=("$preset")
 done
