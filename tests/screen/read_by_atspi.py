@@ -42,6 +42,14 @@ def pump(seconds=0.3):
         time.sleep(0.02)
 
 
+def until(done, seconds=10):
+    """Lets events arrive until `done()` holds, or `seconds` have passed; whether it holds."""
+    deadline = time.monotonic() + seconds
+    while not done() and time.monotonic() < deadline:
+        pump(0.05)
+    return done()
+
+
 def descendants(node):
     yield node
     for i in range(node.childCount):
@@ -145,9 +153,15 @@ def solved_in_words(s, game):
     """Level 1 played by pressing cells and the game's own keys ends solved, under par in words."""
     game.choose("Reset")
     check("counter after Reset", [n.name for n in game.labels()][-1], "Moves: 0 (38)")
-    for cell, key in facts.solution(1):
+    # The presses come over D-Bus and the keys from the X server: each waits for the one
+    # before it to show, or a busy machine could take them out of order.
+    for step, (cell, key) in enumerate(facts.solution(1), 1):
         game.press(cell)
+        check("cell %d selected at step %d" % (cell, step), until(lambda: cell in game.selected()),
+              True)
+        before = game.texts()[:36]
         s.xdotool("key", key)
+        check("a slide at step %d" % step, until(lambda: game.texts()[:36] != before), True)
     pump(0.5)
     names = [label.name for label in game.labels()]
     check("level name once solved", "SOLVED!!" in names, True)
