@@ -578,11 +578,16 @@ class WindowHistory:
 
 
 class Busy:
-    """Keeps both cores busy, so that the game's event loop runs late."""
+    """Keeps the core the game runs on busy, so that its event loop runs late: the game is
+    started on core CORE alone (taskset), and a busy loop shares that core with it. The other
+    core stays free for the X server and the driver, so keys arrive on time and pile up."""
 
-    def __init__(self, processes=2):
-        self.workers = [subprocess.Popen([sys.executable, "-c", "while True: pass"])
-                        for _ in range(processes)]
+    CORE = min(os.sched_getaffinity(0))
+
+    def __init__(self):
+        core = self.CORE
+        self.workers = [subprocess.Popen([sys.executable, "-c", "while True: pass"],
+                                         preexec_fn=lambda: os.sched_setaffinity(0, {core}))]
 
     def __enter__(self):
         return self
