@@ -288,6 +288,8 @@ class SwayScreen(screen.Screen):
         try:
             return self.game.wait(timeout)
         except subprocess.TimeoutExpired:
+            # Whether the window is still there, for whoever reads the failure.
+            print("after the close request: %s" % self.describe(), file=sys.stderr)
             return None
 
     def cells_while(self, *xdotool_args, after=0.5):
