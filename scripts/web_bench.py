@@ -33,15 +33,6 @@ def start(s, page):
                             stderr=subprocess.DEVNULL)
 
 
-def stop(browser):
-    browser.terminate()
-    try:
-        browser.wait(10)
-    except subprocess.TimeoutExpired:
-        browser.kill()
-        browser.wait()
-
-
 def wait_for(condition, timeout=60):
     deadline = time.monotonic() + timeout
     while time.monotonic() < deadline:
@@ -62,11 +53,11 @@ def startup_times(s, page, runs):
         t0 = time.monotonic()
         browser = start(s, page)
         game.append(wait_for(s.find_boards) - t0)
-        stop(browser)
+        screen.stop(browser)
         t0 = time.monotonic()
         browser = start(s, FLOOR)
         floor.append(wait_for(lambda: floor_shown(s)) - t0)
-        stop(browser)
+        screen.stop(browser)
     return game, floor
 
 
