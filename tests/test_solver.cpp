@@ -213,9 +213,16 @@ int referenceOptimum(const Puzzle& puzzle, Metric metric) {
 } // namespace
 
 // The fast search (best first by a lower bound, runs expanded whole, mirror images merged) finds
-// the same optimum as the plain search, on every level small enough for the plain one.
+// the same optimum as the plain search, on every level small enough for the plain one. Under the
+// address sanitizer, where the plain search over level 4 alone takes half a minute, the other
+// levels run the same code.
 TEST(SolverSearch, FindsTheOptimumOfAPlainSearch) {
-    for (int level : {1, 3, 4, 5, 6, 7}) {
+#ifdef __SANITIZE_ADDRESS__
+    const std::vector<int> levels{1, 3, 5, 6, 7};
+#else
+    const std::vector<int> levels{1, 3, 4, 5, 6, 7};
+#endif
+    for (int level : levels) {
         SCOPED_TRACE("level " + std::to_string(level));
         Puzzle puzzle = builtIn(level);
         EXPECT_EQ(solved(level).moves.moves, referenceOptimum(puzzle, Metric::Moves));
