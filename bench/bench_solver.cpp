@@ -62,7 +62,7 @@ void BM_WholeTable(benchmark::State& state) {
 }
 BENCHMARK(BM_WholeTable)->Unit(benchmark::kMillisecond)->MinTime(3.0)->UseRealTime();
 
-// All eight levels, one after the other, for fewest counted moves only.
+// Every built-in level, one after the other, for fewest counted moves only.
 void BM_AllLevelsFewestMoves(benchmark::State& state) {
     auto puzzles = allLevels();
     double positions = 0;

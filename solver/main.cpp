@@ -252,7 +252,7 @@ int main(int argc, char** argv) try {
     std::signal(SIGPIPE, SIG_IGN);
 #endif
     CLI::App app{"Finds the fewest moves that solve Nudgeboard's built-in levels, or a level of "
-                 "your own. Without options it prints a table of all eight levels: par, fewest "
+                 "your own. Without options it prints a table of every built-in level: par, fewest "
                  "counted moves (sliding the piece that moved last again counts no new move), "
                  "fewest single-cell slides, positions searched and time taken.",
                  "nudgeboard-solve"};
