@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, then builds and runs the whole test suite (the C++ formatting check
-# among it) through CTest in each build: the default one, the Windows one (cross-built, run under
-# Wine), the address and undefined-behaviour sanitizer one and the browser page (core tests under
-# Node.js, the page in Chromium). Name presets to run only those: scripts/test.sh default
+# among it) through CTest in each build: the browser page (core tests under Node.js, the page in
+# Chromium), the default one, the Windows one (cross-built, run under Wine) and the address and
+# undefined-behaviour sanitizer one. Name presets to run only those: scripts/test.sh default
 #
 # The builds go one after another, each on both cores but at a lower priority; each build's suite
 # starts as soon as its build is done and runs beside the builds that follow. Most of a suite's
@@ -11,7 +11,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 presets=("$@")
-[ ${#presets[@]} -gt 0 ] || presets=(default windows sanitize web)
+[ ${#presets[@]} -gt 0 ] || presets=(web default windows sanitize)
 # Every build needs the game's and the tests' packages; the rest only where a build uses them.
 purposes=(play test packaging)
 for preset in "${presets[@]}"; do
