@@ -288,8 +288,16 @@ class SwayScreen(screen.Screen):
         try:
             return self.game.wait(timeout)
         except subprocess.TimeoutExpired:
-            # Whether the window is still there, for whoever reads the failure.
+            # Whether the window is still there, and whether the game ends later on its own, for
+            # whoever reads the failure.
             print("after the close request: %s" % self.describe(), file=sys.stderr)
+            try:
+                status = self.game.wait(60)
+                print("the game ended %d s later still, with status %d" % (timeout + 60, status),
+                      file=sys.stderr)
+            except subprocess.TimeoutExpired:
+                print("the game was still running %d s after the request" % (timeout + 60),
+                      file=sys.stderr)
             return None
 
     def cells_while(self, *xdotool_args, after=0.5):
