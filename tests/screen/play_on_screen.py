@@ -286,7 +286,10 @@ def level_changes_at_once(s):
     with no blank board in between. Where the board changed while a frame may have gone unseen,
     the change is made once more."""
     before = s.cells()
-    for attempt in range(ATTEMPTS):
+    traffic = None
+
+    def load_traffic(attempt):
+        nonlocal traffic
         if attempt:
             s.load_level(1)
             s.settle()
@@ -295,12 +298,9 @@ def level_changes_at_once(s):
         frames = s.cells_while(*s.choose_level_keys(8))
         traffic = frames[-1]
         check("cell 25 after loading Traffic", traffic[25], C)
-        if check_between("loading Traffic", s, frames, before, traffic, under_list):
-            break
-    else:
-        failures.append("loading Traffic: a frame may have gone unseen each of %d times"
-                        % ATTEMPTS)
-    for attempt in range(ATTEMPTS):
+        return check_between("loading Traffic", s, frames, before, traffic, under_list)
+
+    def reset(_):
         s.click_cell(25)
         s.xdotool("key", "Right")
         s.settle()
@@ -308,10 +308,12 @@ def level_changes_at_once(s):
         check("cells 25, 26 after Right", moved[25:27], [BLACK, C])
         frames = s.cells_while("mousemove", *s.reset_point(), "click", "1")
         check_board("board after Reset", frames[-1], traffic)
-        if check_between("Reset", s, frames, moved, traffic, None):
-            break
-    else:
-        failures.append("Reset: a frame may have gone unseen each of %d times" % ATTEMPTS)
+        return check_between("Reset", s, frames, moved, traffic, None)
+
+    for what, change in (("loading Traffic", load_traffic), ("Reset", reset)):
+        if not any(change(attempt) for attempt in range(ATTEMPTS)):
+            failures.append("%s: a frame may have gone unseen each of %d times"
+                            % (what, ATTEMPTS))
 
 
 def check_between(what, s, frames, old, new, covered):

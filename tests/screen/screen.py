@@ -586,13 +586,12 @@ class Busy:
 
     def __init__(self):
         core = self.CORE
-        self.workers = [subprocess.Popen([sys.executable, "-c", "while True: pass"],
-                                         preexec_fn=lambda: os.sched_setaffinity(0, {core}))]
+        self.worker = subprocess.Popen([sys.executable, "-c", "while True: pass"],
+                                       preexec_fn=lambda: os.sched_setaffinity(0, {core}))
 
     def __enter__(self):
         return self
 
     def __exit__(self, *exc):
-        for w in self.workers:
-            w.kill()
-            w.wait()
+        self.worker.kill()
+        self.worker.wait()

@@ -318,12 +318,14 @@ def every_level_by_touch(phone):
         check("%s: counter at its start" % what, phone.counter(),
               "Moves: 0 (%d)" % level_par(level))
         steps = solution(level)
-        moved_to = None
+        counted = 0
         for n, ((cell, key), moves) in enumerate(zip(steps, counted_moves(steps))):
-            if cell != moved_to:  # the piece that slid last stays selected where it went
+            # A step that counts no new move slides the piece that slid last, which stays
+            # selected where it went: only another piece is tapped.
+            if moves != counted:
                 phone.tap(centres[cell])
+            counted = moves
             dx, dy = WAYS[key]
-            moved_to = cell + dx + 6 * dy
             phone.gesture(centres[cell], (dx * pitch, dy * pitch))
             counter = phone.counter()
             if counter != "Moves: %d (%d)" % (moves, level_par(level)):
