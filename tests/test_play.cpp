@@ -197,13 +197,6 @@ TEST(Moves, OtherKeysAndModifiersAndCaptions) {
         EXPECT_EQ(form.Grid(i).caption, "") << i;
 }
 
-TEST(CounterText, Shape) {
-    EXPECT_EQ(counterText(0, 38), "Moves: 0 (38)");
-    EXPECT_EQ(counterText(1, 38), "Moves: 1 (38)");
-    EXPECT_EQ(counterText(12, 111), "Moves: 12 (111)");
-    EXPECT_EQ(counterText(1000, 5), "Moves: 1000 (5)");
-}
-
 // A square matches by colour, or by a "?" caption on the goal square; walls and empty too.
 TEST(GoalCheck, ColorsAndWildcards) {
     Form1 form = boardWith({"12****", "******", "******", "******", "******", "####**"},
@@ -234,11 +227,12 @@ TEST(GoalCheck, CounterColorAgainstPar) {
         Rgb color;
         const char* caption;
     };
-    // Level 1's par is 38.
+    // Level 1's par is 38; a count of four digits is written out whole.
     const Case cases[] = {{37, rgb(0, 255, 255), "Moves: 37 (38)"},
                           {0, rgb(0, 255, 255), "Moves: 0 (38)"},
                           {38, rgb(0, 255, 0), "Moves: 38 (38)"},
-                          {39, rgb(255, 0, 0), "Moves: 39 (38)"}};
+                          {39, rgb(255, 0, 0), "Moves: 39 (38)"},
+                          {1000, rgb(255, 0, 0), "Moves: 1000 (38)"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.moves);
         Form1 form = boardWith(noWalls, noWalls);
