@@ -18,19 +18,29 @@ Form1 loadedAt(int level) {
 
 } // namespace
 
-// Every layout character paints exactly its palette colour; only "?" leaves a caption.
+// Every layout character paints its colour, written here as 0xRRGGBB and read back byte by byte
+// as the front ends read a cell's colour (a Windows COLORREF: red in the low byte); only "?"
+// leaves a caption.
 TEST(Painting, EachCharacterPaintsItsColor) {
+    const std::pair<std::string_view, int> colors[] = {
+        {"0", 0xFF0000}, {"1", 0x00FF00}, {"2", 0x0000FF}, {"3", 0xFF00FF}, {"4", 0xFFFF00},
+        {"5", 0x00FFFF}, {"6", 0xFF6600}, {"7", 0xFFFFFF}, {"8", 0x999999}, {"9", 0xFF6666},
+        {"A", 0x66FF66}, {"B", 0x6666FF}, {"C", 0x66FF00}, {"D", 0x00FF66}, {"E", 0x0066FF},
+        {"F", 0x6600FF}, {"G", 0xFF0066}, {"H", 0xCCCCCC}, {"I", 0x663333}, {"J", 0x660000},
+        {"K", 0x666600}, {"L", 0x006600}, {"M", 0x006666}, {"N", 0x000066}, {"#", 0x666666},
+        {"*", 0x000000}, {"?", 0x000000}};
+    ASSERT_EQ(std::size(colors), palette.size());
     Form1 form;
     form.Show();
-    for (const auto& entry : palette) {
-        SCOPED_TRACE(entry.character);
-        form.loadgridcolor("?", 40); // start from a captioned cell
-        form.loadgridcolor(entry.character, 40);
-        EXPECT_EQ(form.Grid(40).backColor, entry.color);
-        EXPECT_EQ(form.Grid(40).caption, entry.character == "?" ? "?" : "");
+    for (auto [character, rrggbb] : colors) {
+        SCOPED_TRACE(character);
+        form.loadgridcolor(character == "1" ? "2" : "1", 40); // from another colour
+        form.Grid(40).caption = "?";                          // and a caption
+        form.loadgridcolor(character, 40);
+        Rgb c = form.Grid(40).backColor.value();
+        EXPECT_EQ((c & 0xFF) << 16 | (c & 0xFF00) | (c >> 16 & 0xFF), rrggbb);
+        EXPECT_EQ(form.Grid(40).caption, character == "?" ? "?" : "");
     }
-    EXPECT_EQ(wallColor, 6710886);
-    EXPECT_EQ(rgb(255, 102, 0), 26367);
 }
 
 // Anything that is not exactly one known character keeps the colour and clears the caption.
