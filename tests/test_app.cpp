@@ -54,9 +54,16 @@ TEST(Layout, CellsAndControls) {
     }
     for (int i = 0; i < 72; ++i) {
         const Label& cell = form.Grid(i);
-        int board = i / 36, r = (i % 36) / 6, c = i % 6;
-        EXPECT_EQ(cell.left, 144 * board + 24 * c) << i;
-        EXPECT_EQ(cell.top, 24 * r) << i;
+        // A cell starts on the last pixel line of the cell before it in the row (for the goal
+        // board's first, the play board's last) and of the cell above it.
+        if (i % 6 > 0 || i >= 36) {
+            const Label& before = form.Grid(i % 6 > 0 ? i - 1 : i - 31);
+            EXPECT_EQ(std::pair(cell.left, cell.top), std::pair(before.left + 24, before.top)) << i;
+        }
+        if (i % 36 >= 6) {
+            const Label& above = form.Grid(i - 6);
+            EXPECT_EQ(std::pair(cell.left, cell.top), std::pair(above.left, above.top + 24)) << i;
+        }
         EXPECT_EQ(cell.width, 25);
         EXPECT_EQ(cell.height, 25);
         EXPECT_TRUE(cell.visible);
