@@ -106,7 +106,9 @@ TEST(Scaling, EdgesOnWholePixelsAtEveryScale) {
         EXPECT_EQ(play.bottom, lastPlay.bottom);
         EXPECT_EQ(goal.left, play.right - 1);
         EXPECT_EQ(goal.right, lastGoal.right);
-        EXPECT_EQ(first.width(), roundedScale(cellPitch, dpi) + 1);
+        // The pitch, a cell's width less the line it shares, is the design's 24 pixels scaled:
+        // a whole number of device pixels at each of these scales.
+        EXPECT_EQ((first.width() - 1) * 96, 24 * dpi);
         EXPECT_LT(2 * deviceLine(dpi), first.width() / 2) << "a mark leaves the colour inside";
     }
     EXPECT_EQ(deviceRect(0, 152, 289, 25, 96), (DeviceRect{0, 152, 289, 177}));

@@ -85,7 +85,8 @@ TEST(BoardPicture, CellsCarryTheirLook) {
         EXPECT_EQ(c.fill, cell.backColor.value());
         EXPECT_EQ(c.marked, cell.borderStyle == 1);
         EXPECT_EQ(c.caption, cell.caption);
-        EXPECT_EQ(c.rect, deviceRect(cellLeft(c.index), cellTop(c.index), 25, 25, 96));
+        // At the design's own scale a device pixel is a design pixel.
+        EXPECT_EQ(c.rect, (DeviceRect{cell.left, cell.top, cell.left + 25, cell.top + 25}));
     }
     EXPECT_EQ(markedCells(form), (std::vector<int>{2, 7, 8}));
     // Painted bottom first, in the layers the page stacks its cells by: marked cells last.

@@ -17,10 +17,10 @@ int middle(int dpi) {
 }
 } // namespace
 
-// Half a scaled cell pitch, mostly along one axis, begun on the play board: at 96 and 192 dpi.
+// Half a cell pitch, mostly along one axis, begun on the play board: 12 device pixels at
+// 96 dpi, 24 at 192.
 TEST(Swipe, HalfAPitchAlongOneAxisFromThePlayBoard) {
-    for (int dpi : {96, 192}) {
-        int half = roundedScale(cellPitch, dpi) / 2;
+    for (auto [dpi, half] : {std::pair{96, 12}, {192, 24}}) {
         int m = middle(dpi);
         EXPECT_EQ(swipeKey(m, m, m + half, m, dpi), vkRight) << dpi;
         EXPECT_EQ(swipeKey(m, m, m - half, m, dpi), vkLeft) << dpi;
