@@ -37,12 +37,6 @@ constexpr int mostSeconds = NUDGEBOARD_SOLVE_MOST_SECONDS;
 // next to nothing, with room to spare).
 constexpr std::size_t programBytes = std::size_t{NUDGEBOARD_SOLVE_PROGRAM_MIB} << 20;
 
-// " (least to most; default d)"
-std::string range(int least, int most, int byDefault) {
-    return " (" + std::to_string(least) + " to " + std::to_string(most) + "; default " +
-           std::to_string(byDefault) + ")";
-}
-
 int complain(const std::string& what, int status) {
     std::cerr << "nudgeboard-solve: " << what << "\n";
     return status;
@@ -219,15 +213,29 @@ std::string wholeNumberFault(const std::string& text, long long low, long long h
     return {};
 }
 
-// A limit option's check: a decimal whole number in its range.
-CLI::Validator limitCheck(const std::string& option, int least, int most) {
-    return CLI::Validator(
-        [=](std::string& text) {
-            return wholeNumberFault(text, least, most,
-                                    option + " " + text + " is out of range: " +
-                                        std::to_string(least) + " to " + std::to_string(most));
-        },
-        std::to_string(least) + "-" + std::to_string(most), "limit");
+// A limit's option, as its help tells it: what it limits, then its range and default, then what
+// happens past it.
+struct LimitOption {
+    std::string name, unit, what, past;
+    int least, most, byDefault;
+};
+
+// Adds a limit's option, which takes a decimal whole number in its range; `text` holds the
+// default until the option gives another.
+void addLimitOption(CLI::App& app, const LimitOption& limit, std::string& text) {
+    std::string least = std::to_string(limit.least), most = std::to_string(limit.most);
+    text = std::to_string(limit.byDefault);
+    app.add_option(limit.name, text,
+                   limit.what + " (" + least + " to " + most + "; default " + text + ")" +
+                       limit.past)
+        ->type_name(limit.unit)
+        ->check(CLI::Validator(
+            [=](std::string& value) {
+                return wholeNumberFault(value, limit.least, limit.most,
+                                        limit.name + " " + value + " is out of range: " + least +
+                                            " to " + most);
+            },
+            least + "-" + most, "limit"));
 }
 
 // What a file name cannot be, if anything.
@@ -265,9 +273,10 @@ int main(int argc, char** argv) try {
     std::string path;
     bool slides = false;
     bool steps = false;
-    // Read as decimal numbers once checked, like the level.
-    std::string memoryText = std::to_string(defaultMemoryMiB);
-    std::string secondsText = std::to_string(defaultSeconds);
+    // Their defaults until their options give others; read as decimal numbers once checked, like
+    // the level.
+    std::string memoryText;
+    std::string secondsText;
     const std::string levels = "1-" + std::to_string(levelCountBuiltIn);
     auto* levelOption =
         app.add_option("--level", levelText,
@@ -301,18 +310,16 @@ int main(int argc, char** argv) try {
     app.add_flag(
         "--slides", slides,
         "With --level, or --file and --level-steps: the fewest single-cell slides instead");
-    app.add_option("--memory-limit", memoryText,
-                   "The most memory the program may take, in MiB" +
-                       range(leastMemoryMiB, mostMemoryMiB, defaultMemoryMiB) +
-                       "; past it the search gives up")
-        ->type_name("MIB")
-        ->check(limitCheck("--memory-limit", leastMemoryMiB, mostMemoryMiB));
-    app.add_option("--time-limit", secondsText,
-                   "The longest a level's searches may take, in seconds" +
-                       range(leastSeconds, mostSeconds, defaultSeconds) +
-                       "; past them they give up")
-        ->type_name("SECONDS")
-        ->check(limitCheck("--time-limit", leastSeconds, mostSeconds));
+    addLimitOption(app,
+                   {"--memory-limit", "MIB", "The most memory the program may take, in MiB",
+                    "; past it the search gives up", leastMemoryMiB, mostMemoryMiB,
+                    defaultMemoryMiB},
+                   memoryText);
+    addLimitOption(app,
+                   {"--time-limit", "SECONDS",
+                    "The longest a level's searches may take, in seconds",
+                    "; past them they give up", leastSeconds, mostSeconds, defaultSeconds},
+                   secondsText);
     app.set_version_flag("--version", "nudgeboard-solve " NUDGEBOARD_VERSION,
                          "Print the version and exit");
     try {
