@@ -22,9 +22,6 @@ namespace nudgeboard::solver {
 
 namespace {
 
-constexpr int noPiece = -1;
-// The deepest path followed, as for the best-first search.
-constexpr int deepest = 65535;
 // A pattern table holds at most this many places, a byte each: the three tables of the 15-puzzle
 // measured in about a tenth of a second each.
 constexpr std::size_t largestTable = std::size_t{1} << 20;

@@ -31,8 +31,6 @@ namespace nudgeboard::solver {
 
 namespace {
 
-constexpr int noPiece = -1;
-
 // Each thread writes its own table, list of new entries and worker: they get a cache line each,
 // else the cores keep taking the shared line from each other.
 constexpr std::size_t cacheLine = 64;
@@ -121,9 +119,6 @@ private:
     std::vector<Line, BigAllocator<Line>> lines_;
     std::size_t size_ = 0;
 };
-
-// Depths are stored in 16 bits; a search that would go deeper gives up.
-constexpr int deepest = 65535;
 
 // The lower bound on the steps from a position to the goal. Under Metric::Slides the pattern
 // bound: a few big pieces' fewest slides among themselves, plus each other piece's own.

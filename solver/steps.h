@@ -12,6 +12,11 @@
 
 namespace nudgeboard::solver {
 
+// No piece: what a start's last move was, or a step that may move any piece.
+constexpr int noPiece = -1;
+// Both searches store depths in 16 bits; a search that would go deeper gives up.
+constexpr int deepest = 65535;
+
 // Calls f(anchor, path) for every place piece k reaches by its own slides while the others stand
 // still, nearest first; path(v) fills v with the directions of the slides from p.
 template <class F>
