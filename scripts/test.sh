@@ -24,19 +24,24 @@ bash scripts/deps.sh "${purposes[@]}"
 logs=$(mktemp -d)
 declare -A runs
 # A build that fails stops the suites already running.
-trap 'kill "${runs[@]}" 2>/dev/null || true; rm -rf "$logs"' EXIT
+trap 'for run in "${runs[@]}"; do pkill -P "$run"; done 2>/dev/null; rm -rf "$logs"' EXIT
 for preset in "${presets[@]}"; do
     echo "== build $preset (at ${SECONDS} s)"
     cmake --preset "$preset" >/dev/null
     nice -n 10 cmake --build --preset "$preset"
-    ctest --preset "$preset" >"$logs/$preset" 2>&1 &
+    (
+        status=0
+        ctest --preset "$preset" >"$logs/$preset" 2>&1 || status=$?
+        echo "(suite $preset ended at $SECONDS s)" >>"$logs/$preset"
+        exit $status
+    ) &
     runs[$preset]=$!
 done
 failed=()
 for preset in "${presets[@]}"; do
     status=0
     wait "${runs[$preset]}" || status=$?
-    echo "== test $preset (done by ${SECONDS} s)"
+    echo "== test $preset"
     cat "$logs/$preset"
     [ "$status" = 0 ] || failed+=("$preset")
 done
