@@ -24,7 +24,7 @@ bash scripts/deps.sh "${purposes[@]}"
 logs=$(mktemp -d)
 declare -A runs
 # A build that fails stops the suites already running.
-trap 'for run in "${runs[@]}"; do pkill -P "$run"; done 2>/dev/null; rm -rf "$logs"' EXIT
+trap 'for run in "${runs[@]}"; do pkill -P "$run" || true; done; rm -rf "$logs"' EXIT
 for preset in "${presets[@]}"; do
     echo "== build $preset (at ${SECONDS} s)"
     cmake --preset "$preset" >/dev/null
