@@ -7,16 +7,17 @@ using namespace nudgeboard;
 
 namespace {
 
-// Level 1 with piece "1" (cell 20) selected next to the empty square.
-Form1 levelOneWithPieceSelected() {
+// The window shown at a level, as a player finds it after choosing it.
+Form1 shownAt(int level) {
     Form1 form;
     form.Show();
-    form.Grid_Click(20);
+    form.mnuL_Click(level);
     return form;
 }
 
 void KeyReleaseMovesPiece(benchmark::State& state) {
-    Form1 form = levelOneWithPieceSelected();
+    Form1 form = shownAt(1);
+    form.Grid_Click(20); // piece "1", beside the empty square
     int key = vkRight;
     for (auto _ : state) {
         form.Form_KeyUp(key, 0);
@@ -28,9 +29,7 @@ void KeyReleaseMovesPiece(benchmark::State& state) {
 BENCHMARK(KeyReleaseMovesPiece);
 
 void ClickSelectsPiece(benchmark::State& state) {
-    Form1 form;
-    form.Show();
-    form.mnuL_Click(8); // Traffic: large pieces
+    Form1 form = shownAt(8); // Traffic: large pieces
     int cell = 14;
     for (auto _ : state) {
         form.Grid_Click(cell);
@@ -41,8 +40,7 @@ void ClickSelectsPiece(benchmark::State& state) {
 BENCHMARK(ClickSelectsPiece);
 
 void GoalCheck(benchmark::State& state) {
-    Form1 form;
-    form.Show();
+    Form1 form = shownAt(1);
     for (auto _ : state)
         form.wincheck();
     if (form.solved != 0)
@@ -51,8 +49,7 @@ void GoalCheck(benchmark::State& state) {
 BENCHMARK(GoalCheck);
 
 void Restart(benchmark::State& state) {
-    Form1 form;
-    form.Show();
+    Form1 form = shownAt(1);
     for (auto _ : state)
         form.mnuReset_Click();
     benchmark::DoNotOptimize(form.Grid.count());

@@ -11,7 +11,7 @@ if ! command -v clang++ >/dev/null ||
     exit 77
 fi
 # At -O1 with assertions on and line tables, as libFuzzer's runs are usually built.
-cmake -S . -B build/fuzz -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g1" \
+cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g1" \
     -DCMAKE_CXX_COMPILER=clang++ \
     -DNUDGEBOARD_FUZZ=ON -DNUDGEBOARD_QT=OFF -DBUILD_TESTING=OFF -DNUDGEBOARD_WERROR=ON \
     -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined" \

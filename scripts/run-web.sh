@@ -14,7 +14,7 @@ install_packages() {
     DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "$@" >/dev/null
 }
 missing=()
-for p in cmake make emscripten node-acorn; do have "$p" || missing+=("$p"); done
+for p in cmake ninja-build emscripten node-acorn; do have "$p" || missing+=("$p"); done
 [ ${#missing[@]} -eq 0 ] || install_packages "${missing[@]}"
 mkdir -p build
 # As scripts/run.sh: the build speaks only when it fails.
