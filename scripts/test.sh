@@ -25,9 +25,15 @@ logs=$(mktemp -d)
 declare -A runs
 # A build that fails stops the suites already running.
 trap 'for run in "${runs[@]}"; do pkill -P "$run" || true; done; rm -rf "$logs"' EXIT
+# Configuring is mostly one core's work: every build is configured at once at the start.
+declare -A configured
+for preset in "${presets[@]}"; do
+    cmake --preset "$preset" >"$logs/configure-$preset" 2>&1 &
+    configured[$preset]=$!
+done
 for preset in "${presets[@]}"; do
     echo "== build $preset (at ${SECONDS} s)"
-    cmake --preset "$preset" >/dev/null
+    wait "${configured[$preset]}" || { cat "$logs/configure-$preset" >&2; exit 1; }
     nice -n 10 cmake --build --preset "$preset"
     (
         status=0

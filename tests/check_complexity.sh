@@ -17,7 +17,8 @@ import json, os, re, sys
 source, build, only = sys.argv[1], sys.argv[2], sys.argv[3]
 def ours(path):
     return path.startswith(os.path.join(source, only, "")) and not path.startswith(build) \
-        and "/build/" not in path and not os.path.basename(path).startswith("test_")
+        and "/build/" not in path and not os.path.basename(path).startswith("test_") \
+        and path.endswith(".cpp")
 for entry in json.load(open(os.path.join(build, "compile_commands.json"))):
     path = os.path.normpath(os.path.join(entry["directory"], entry["file"]))
     if ours(path):
