@@ -391,15 +391,11 @@ def main():
         shown = sway.SwayScreen(args.game, args.pointer, args.frames, scale=args.scale)
     else:
         screen.require_tools()
-        game = args.game
-        if args.busy:
-            # The game and every process it starts (Wine's, the browser's) share one core.
-            game = ["taskset", "-c", str(Busy.CORE)] + game
-        shown = Screen(game, scale=args.scale, wm=args.wm)
+        shown = Screen(args.game, scale=args.scale, wm=args.wm)
     with shown as s:
         s.wait_for_window()
         if args.busy:
-            with Busy():
+            with Busy(s.game):
                 CASES[args.case](s)
         else:
             CASES[args.case](s)

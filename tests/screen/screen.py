@@ -5,8 +5,10 @@ Nothing here knows which front end draws the window; it finds the boards by thei
 
 import os
 import shutil
+import signal
 import subprocess
 import sys
+import threading
 import time
 
 SKIP = 77  # CTest's skip status for this group
@@ -491,7 +493,6 @@ class Screen:
         They are recorded as the server sends them out (the RECORD extension), not by listening
         on the game's windows: a toolkit that takes keys through XInput 2 gets them in place of
         every core listener there."""
-        import threading
         from Xlib import XK
         from Xlib.ext import record
         from Xlib.protocol import rq
@@ -578,20 +579,56 @@ class WindowHistory:
 
 
 class Busy:
-    """Keeps the core the game runs on busy, so that its event loop runs late: the game is
-    started on core CORE alone (taskset), and a busy loop shares that core with it. The other
-    core stays free for the X server and the driver, so keys arrive on time and pile up."""
+    """Makes the game's event loop run late, as on a busy machine, without taking a core from
+    anything else: the game and every process it started (Wine's, the browser's) are stopped
+    for STOPPED seconds of every PERIOD, while keys keep arriving and pile up."""
 
-    CORE = min(os.sched_getaffinity(0))
+    STOPPED, PERIOD = 0.06, 0.1
 
-    def __init__(self):
-        core = self.CORE
-        self.worker = subprocess.Popen([sys.executable, "-c", "while True: pass"],
-                                       preexec_fn=lambda: os.sched_setaffinity(0, {core}))
+    def __init__(self, game):
+        self.game = game
+        self.running = True
+        self.stopped = set()
+        self.stalls = threading.Thread(target=self.stall, daemon=True)
+        self.stalls.start()
+
+    def processes(self):
+        """The game's process and its descendants, found afresh: the browser starts more."""
+        parents = {}
+        for entry in os.listdir("/proc"):
+            try:
+                with open("/proc/%s/stat" % entry) as f:
+                    # The name, in parentheses, may hold spaces: the parent follows its end.
+                    parents[int(entry)] = int(f.read().rsplit(")", 1)[1].split()[1])
+            except (ValueError, OSError, IndexError):
+                continue
+        tree, grown = {self.game.pid}, True
+        while grown:
+            more = {pid for pid, parent in parents.items() if parent in tree} - tree
+            tree |= more
+            grown = bool(more)
+        return tree
+
+    def signal(self, pids, number):
+        for pid in pids:
+            try:
+                os.kill(pid, number)
+            except ProcessLookupError:
+                pass
+
+    def stall(self):
+        while self.running:
+            self.stopped = self.processes()
+            self.signal(self.stopped, signal.SIGSTOP)
+            time.sleep(self.STOPPED)
+            self.signal(self.stopped, signal.SIGCONT)
+            self.stopped = set()
+            time.sleep(self.PERIOD - self.STOPPED)
 
     def __enter__(self):
         return self
 
     def __exit__(self, *exc):
-        self.worker.kill()
-        self.worker.wait()
+        self.running = False
+        self.stalls.join()
+        self.signal(self.stopped, signal.SIGCONT)
