@@ -5,8 +5,9 @@ set -euo pipefail
 
 # Each purpose's packages; the ones marked lean come without Debian's recommended extras.
 declare -A packages lean
-# Build and start the game: compiler, CMake and Ninja, Qt 6 Widgets (with the X11 keyboard library its
-# CMake files look for) and Qt's Wayland platform plugin, to play natively on a Wayland desktop.
+# Build and start the game: compiler, CMake and Ninja, Qt 6 Widgets (with the X11 keyboard
+# library its CMake files look for) and Qt's Wayland platform plugin, to play natively on a
+# Wayland desktop.
 packages[play]="cmake ninja-build g++ qt6-base-dev libxcb-xkb-dev qt6-wayland"
 lean[play]=1
 # The test suite: CLI11 for the solver's options; GoogleTest and Google Benchmark; the game on a

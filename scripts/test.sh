@@ -4,10 +4,10 @@
 # Chromium), the default one, the Windows one (cross-built, run under Wine) and the address and
 # undefined-behaviour sanitizer one. Name presets to run only those: scripts/test.sh default
 #
-# The builds go one after another, each on both cores but at a lower priority; each build's suite
-# starts as soon as its build is done and runs beside the builds that follow. Most of a suite's
-# time is a game on a display of its own waiting for the screen, which leaves the cores to the
-# builds, and each on-screen case has its own display, so the suites do not see one another.
+# Every build is configured at the start; then the builds go one after another, each on both
+# cores but at a lower priority, and each build's suite starts as soon as its build is done and
+# runs beside the builds that follow. Each on-screen case has its own display, so the suites do
+# not see one another.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 presets=("$@")

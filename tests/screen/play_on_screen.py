@@ -373,7 +373,7 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("case", choices=sorted(CASES))
     parser.add_argument("--busy", action="store_true",
-                        help="the game on one core, kept busy meanwhile")
+                        help="the game held back now and then, as on a busy machine")
     parser.add_argument("--scale", choices=["1", "1.25", "1.5", "2"],
                         help="display scale (QT_SCALE_FACTOR and NUDGEBOARD_SCREEN_SCALE)")
     parser.add_argument("--wm", choices=["openbox"], help="window manager to run first")
