@@ -59,10 +59,12 @@ def main():
         moves.append(len(steps) - 1)
     if not args.web:  # in a page Orca reviews the page, not the screen's lines
         # After the solving move's news is spoken; pressed twice, as a listener does whose
-        # first press a busy machine's Orca let pass unspoken.
+        # first press a busy machine's Orca let pass unspoken. Each waits for three quiet
+        # seconds: on a busy machine Orca may take longer than a step's usual quiet to begin.
         steps.append({"wait": 1000})
-        steps.append({"orca-key": "KP_Up", "label": "review: the current line"})
-        steps.append({"orca-key": "KP_Up", "label": "review: the current line again"})
+        steps.append({"orca-key": "KP_Up", "label": "review: the current line", "settle": 3000})
+        steps.append({"orca-key": "KP_Up", "label": "review: the current line again",
+                      "settle": 3000})
     # One Orca at a time may run for a user: the builds' suites, run side by side, take turns.
     with open(os.path.join(tempfile.gettempdir(), "nudgeboard-orca.lock"), "w") as lock, \
             tempfile.TemporaryDirectory() as work:
@@ -101,8 +103,7 @@ def main():
     check("the solving move", solved and solved[0] < 2000,
           "heard %r, expected SOLVED!! and under par within 2 s" % heard.get(moves[-1] + 1))
     if not args.web:
-        review = " ".join(u["text"] for n in (len(steps) - 1, len(steps))
-                          for u in heard.get(n, []))
+        review = " ".join(text for at, text in spoken if at >= began[len(steps) - 1])
         check("review of the current line", re.search(r", row \d, column \d", review),
               "heard %r, expected cells" % review)
     for f in failures:
