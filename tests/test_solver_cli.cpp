@@ -1,6 +1,7 @@
 // nudgeboard-solve as a user runs it: the table, one level's keystrokes, bad arguments and
 // files, limits, and output that cannot be written.
 #include "board.h"
+#include "effort.h"
 #include "levels/catalogue.h"
 
 #include <gtest/gtest.h>
@@ -415,21 +416,9 @@ TEST(SolverCommandLine, SearchesThatRunOutSaySo) {
 }
 
 #if !defined(_WIN32)
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool addressSanitizer = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool addressSanitizer = true;
-#else
-constexpr bool addressSanitizer = false;
-#endif
-#else
-constexpr bool addressSanitizer = false;
-#endif
-
 // Where the system's memory ends before the memory limit: a message, status 1, no abort.
 TEST(SolverCommandLine, SystemMemoryThatRunsOutGetsAMessage) {
-    if (addressSanitizer)
+    if (nudgeboard::testing::addressSanitizer)
         GTEST_SKIP() << "the address sanitizer's shadow memory needs more than the limit";
     Outcome starved =
         solveCommand({"--file", written("crowded.txt", crowded)}, "", "ulimit -v 400000");
