@@ -8,6 +8,7 @@ import shutil
 import signal
 import subprocess
 import sys
+import tempfile
 import threading
 import time
 
@@ -103,8 +104,10 @@ class Screen:
         try:
             if wm is not None:
                 self.start_window_manager(wm)
+            # What the game says on standard error is kept for a failure's message.
+            self.game_errors = tempfile.TemporaryFile()
             self.game = subprocess.Popen(command, env=self.env, stdout=subprocess.DEVNULL,
-                                         stderr=subprocess.DEVNULL)
+                                         stderr=self.game_errors)
         except BaseException:
             self.close()  # what cannot start leaves no server behind
             raise
@@ -148,7 +151,10 @@ class Screen:
         deadline = time.monotonic() + timeout
         while time.monotonic() < deadline:
             if self.game.poll() is not None:
-                raise RuntimeError("the game ended with status %d" % self.game.returncode)
+                self.game_errors.seek(0)
+                said = self.game_errors.read()[-2000:].decode(errors="replace").strip()
+                raise RuntimeError("the game ended with status %d%s" % (
+                    self.game.returncode, ", saying:\n" + said if said else ", saying nothing"))
             found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name",
                                     "^%s$" % title], env=self.env, capture_output=True,
                                    text=True).stdout.split()

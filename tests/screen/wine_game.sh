@@ -35,7 +35,8 @@ if ! [[ $role =~ ^[a-z0-9]*$ ]]; then
     exit 2
 fi
 export WINEPREFIX=$build/wineprefix-dpi$dpi${role:+-$role}
-export WINEDEBUG=-all
+# Wine's own errors only, which reach a failed start's message.
+export WINEDEBUG=-all,err+all
 # Wine would offer to download Mono and Gecko while it makes the prefix; the game needs neither.
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 
@@ -58,7 +59,8 @@ fi
 # The game before this one may still be winding down: its prefix's services end a second or
 # so after it. A game started meanwhile would join that ending session, whose desktop is on a
 # display that is gone, so it waits; bounded, in case something else keeps the prefix busy.
-timeout 20 wineserver --wait || true
+timeout 20 wineserver --wait ||
+    echo "wine_game.sh: the prefix's last session had not ended after 20 s" >&2
 flock --unlock 9
 exec 9>&-
 
