@@ -20,6 +20,7 @@
 
 using namespace nudgeboard;
 using namespace nudgeboard::solver;
+using nudgeboard::testing::addressSanitizer;
 using nudgeboard::testing::playRows;
 using nudgeboard::testing::rounds;
 
@@ -215,9 +216,8 @@ int referenceOptimum(const Puzzle& puzzle, Metric metric) {
 // address sanitizer the plain search is what costs (half a minute for level 4, seconds for 1, 3
 // and 7): there it checks two levels, and the replay test runs the fast one over every level.
 TEST(SolverSearch, FindsTheOptimumOfAPlainSearch) {
-    const std::vector<int> levels = nudgeboard::testing::addressSanitizer
-                                        ? std::vector<int>{5, 6}
-                                        : std::vector<int>{1, 3, 4, 5, 6, 7};
+    const std::vector<int> levels =
+        addressSanitizer ? std::vector<int>{5, 6} : std::vector<int>{1, 3, 4, 5, 6, 7};
     for (int level : levels) {
         SCOPED_TRACE("level " + std::to_string(level));
         Puzzle puzzle = builtIn(level);

@@ -245,7 +245,7 @@ TEST(SolverCommandLine, PrintedSolutionPlaysThroughTheCore) {
                 continue;
             ++steps;
             ASSERT_EQ(form.solved, 0) << "solved early";
-            form.Grid_Click(6 * (step->row - 1) + step->column - 1);
+            form.Grid_Click(cellIndex(step->row - 1, step->column - 1)); // rows and columns from 1
             const std::string& keys = step->keys;
             for (std::size_t at = 0; at < keys.size();) {
                 std::size_t end = std::min(keys.find(", ", at), keys.size());
@@ -335,7 +335,7 @@ TEST(SolverCommandLine, LevelFromAFileSolvesLikeTheBuiltIn) {
     Outcome builtInSteps = solveCommand({"--level", "6", "--slides"});
     std::string expected = builtInSteps.out;
     ASSERT_TRUE(expected.starts_with("Level 6 ")) << expected;
-    expected.erase(6, 2);
+    expected.replace(0, 8, "Level ");
     for (const std::string& text :
          {levelFile(catalogue[5]), "\xEF\xBB\xBF" + levelFile(catalogue[5], "\r")}) {
         Outcome steps =
